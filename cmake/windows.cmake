@@ -1,0 +1,39 @@
+# Cross build for 32-bit Windows of the 9x line. Small, self-contained programs:
+# no exceptions, no RTTI, static runtime, and nothing from the C++ library that
+# pulls in imports Windows 98 lacks.
+set(CMAKE_CXX_FLAGS_RELWITHDEBINFO "-Os")
+add_compile_options(-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
+add_link_options(-static-libgcc -static-libstdc++ -s)
+
+add_library(velkor_core STATIC ${VELKOR_CORE_SOURCES})
+target_include_directories(velkor_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+
+# Win32 implementations of the platform seams and the dialog code; the two
+# program entries (*_main.cpp) choose which platform a program runs on.
+file(GLOB VELKOR_WIN32_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/ui/win32/*.cpp)
+list(FILTER VELKOR_WIN32_SOURCES EXCLUDE REGEX "_main\\.cpp$")
+add_library(velkor_win32 STATIC ${VELKOR_WIN32_SOURCES})
+target_link_libraries(velkor_win32 PUBLIC velkor_core)
+set(VELKOR_WIN32_LIBS velkor_win32 velkor_core comctl32 shell32 advapi32 version gdi32 user32 kernel32)
+
+set(VELKOR_RESOURCES "")
+if(EXISTS ${CMAKE_SOURCE_DIR}/res/velkor.rc)
+  set(VELKOR_RESOURCES ${CMAKE_SOURCE_DIR}/res/velkor.rc)
+endif()
+
+add_executable(Velkor WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/velkor_main.cpp ${VELKOR_RESOURCES})
+target_link_libraries(Velkor PRIVATE ${VELKOR_WIN32_LIBS})
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/win32/velkor_sim_main.cpp)
+  add_executable(velkor-sim WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/velkor_sim_main.cpp ${VELKOR_RESOURCES})
+  target_link_libraries(velkor-sim PRIVATE ${VELKOR_WIN32_LIBS})
+endif()
+
+enable_testing()
+foreach(dir tests/wine tests/e2e)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endforeach()

@@ -1,0 +1,33 @@
+#pragma once
+// The NVIDIA chip's register file as the simulated PC holds it: 16 MiB of
+// plain memory (owned by whoever made the chip: a heap block in tests, the
+// shared file mapping in velkor-sim.exe), with every access traced.
+#include <stdint.h>
+
+#include "platform/register_window.h"
+#include "sim/sim_trace.h"
+
+const uint32_t kGfxPllOffset = 0x680500;
+const uint32_t kMemPllOffset = 0x680504;
+const uint32_t kStrapOffset = 0x101000;
+const uint32_t kMemConfigOffset = 0x100200;
+
+class SimChip final : public RegisterWindow {
+public:
+    SimChip(uint8_t* storage, SimTrace* trace) : storage_(storage), trace_(trace) {}
+
+    uint32_t Read32(uint32_t offset) override;
+    void Write32(uint32_t offset, uint32_t value) override;
+    uint8_t Read8(uint32_t offset) override;
+
+    // Set-up and inspection without tracing.
+    uint32_t Peek32(uint32_t offset) const;
+    void Poke32(uint32_t offset, uint32_t value);
+    void SetCrystal14MHz(bool crystal14);  // strap bit 6: 14.31818 MHz when set, else 13.5
+    void SetDdr(bool ddr);                 // bit 0 of the memory configuration byte
+    uint8_t* Storage() const { return storage_; }
+
+private:
+    uint8_t* storage_;
+    SimTrace* trace_;
+};
