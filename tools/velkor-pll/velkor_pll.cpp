@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -146,8 +147,12 @@ int main(int argc, char** argv)
 
     // The chip as the options describe it. The DDR bit is set whenever --ddr
     // is given; as on the real chip, only the GeForce memory PLL looks at it.
-    std::vector<uint8_t> storage(kRegisterWindowBytes);
-    SimChip chip(storage.data(), nullptr);
+    // calloc: fresh zero pages, so only the few registers used are ever touched.
+    std::unique_ptr<uint8_t, decltype(&std::free)> storage(
+        static_cast<uint8_t*>(std::calloc(kRegisterWindowBytes, 1)), &std::free);
+    if (!storage)
+        return Fail("out of memory");
+    SimChip chip(storage.get(), nullptr);
     chip.SetCrystal14MHz(options.crystal14);
     chip.SetDdr(options.ddr);
     gApp.boardKind = options.board;
