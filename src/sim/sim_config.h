@@ -1,0 +1,60 @@
+#pragma once
+// The simulated PC's set-up as velkor-sim.exe reads it from VELKOR_SIM:
+// space-separated key=value pairs, every one optional.
+//
+//   board=KIND     BoardKind name (any case) or PCI device ID ("0x0028", "40");
+//                  an unlisted device ID makes an unsupported NVIDIA device. TNT2.
+//   slot=BUS:DEV   where the board sits (bus 0-255, device 0-31). 1:0.
+//   board2=KIND    a second NVIDIA device; slot2=BUS:DEV places it (2:0).
+//   mech=1|2       configuration mechanism of the host bridge. 1.
+//   xtal=14.31818|13.5  crystal strap. 14.31818.
+//   ddr=0|1        DDR bit of the memory configuration. 0.
+//   gfx=WORD mem=WORD   PLL words in hex (with or without 0x). The words the
+//                  utility's PLL search gives for the detected board's default clocks.
+//   driver=ok|missing|refuse   VELKOR.VXD's behaviour. ok.
+//
+// A host bridge at 0:0 and an AGP bridge at 0:1 complete the bus unless a
+// board is placed there.
+#include <stdint.h>
+
+#include "sim/sim_driver.h"
+
+class SimPc;
+
+struct SimBoardPlace {
+    uint16_t deviceId;
+    uint32_t bus;
+    uint32_t device;
+};
+
+struct SimConfig {
+    SimBoardPlace board = {0x0028, 1, 0};
+    bool hasBoard2 = false;
+    SimBoardPlace board2 = {0, 2, 0};
+    uint32_t mechanism = 1;
+    bool crystal14 = true;
+    bool ddr = false;
+    bool gfxWordGiven = false;
+    uint32_t gfxWord = 0;
+    bool memWordGiven = false;
+    uint32_t memWord = 0;
+    SimDriverMode driver = SimDriverMode::Ok;
+};
+
+// Fills *config from text (null or empty: all defaults). 1 on success; 0 with
+// a NUL-terminated message naming the offending key or value in error
+// (cut to errorSize), and *config holding the defaults plus what was parsed.
+int ParseSimConfig(const char* text, SimConfig* config, char* error, int errorSize);
+
+// Puts the bus, the chip's strap, DDR bit and PLL words and the driver's mode
+// into the state the configuration describes. Trace entries are not made.
+void ApplySimConfig(SimPc* pc, const SimConfig& config);
+
+// The board the utility will pick on this bus (lowest reachable slot with a
+// supported chip), or the first board when none is supported.
+const SimBoardPlace& SimDetectedBoard(const SimConfig& config);
+
+// The PLL word the utility's search gives for a board's default clock in a
+// domain (0 graphics, 1 memory), the memory target doubled on a DDR GeForce
+// 256. Unlisted device IDs take the TNT2 clocks.
+uint32_t SimDefaultPllWord(uint16_t deviceId, bool crystal14, bool ddr, uint32_t domain);

@@ -1,0 +1,30 @@
+#include "sim/sim_pc.h"
+
+#include "sim/sim_config.h"
+
+SimPc::SimPc(uint8_t* chipStorage)
+    : ticks(&trace),
+      chip(chipStorage, &trace),
+      bus(&trace),
+      driver(&trace, &chip),
+      system(&trace),
+      display(&trace)
+{
+}
+
+::Platform SimPc::Platform()
+{
+    ::Platform platform;
+    platform.ports = &bus;
+    platform.driver = &driver;
+    platform.system = &system;
+    platform.display = &display;
+    platform.ticks = &ticks;
+    platform.registry = nullptr;
+    return platform;
+}
+
+void SimPc::Configure(const SimConfig& config)
+{
+    ApplySimConfig(this, config);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// A fresh AppState on a simulated PC with a 16 MiB chip: by default a TNT2
+// at bus 1 device 0 behind configuration mechanism #1, 14.31818 MHz crystal,
+// PLL words for 125/150 MHz, VELKOR.VXD that maps. The registry is left null.
+//
+//   class MyTest : public SimPcTest {};
+//   TEST_F(MyTest, ...) { Configure("board=GravenorPro ddr=1"); ... }
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "app_state.h"
+#include "sim/sim_config.h"
+#include "sim/sim_pc.h"
+
+class SimPcTest : public ::testing::Test {
+protected:
+    SimPcTest() : chipStorage(kRegisterWindowBytes, 0), pc(new SimPc(chipStorage.data()))
+    {
+        pc->Configure(SimConfig());
+        gApp = AppState();
+        gApp.platform = pc->Platform();
+    }
+    ~SimPcTest() override { gApp = AppState(); }
+
+    // Re-configures the PC from VELKOR_SIM text and clears the trace.
+    void Configure(const char* text)
+    {
+        SimConfig config;
+        char error[128];
+        ASSERT_TRUE(ParseSimConfig(text, &config, error, sizeof(error))) << error;
+        pc->Configure(config);
+        pc->trace.Clear();
+    }
+
+    std::vector<uint8_t> chipStorage;  // before pc: the chip lives in it
+    std::unique_ptr<SimPc> pc;
+};
