@@ -17,7 +17,8 @@ public:
     // RegCreateKeyA: opens the key, creating it and any missing parents. 1 on success.
     virtual int Create(const char* path, RegKey* key) = 0;
     // RegQueryValueExA. On entry *size is the buffer's size; 1 on success with
-    // *type and *size set. A value larger than the buffer fails (0).
+    // *type and *size (the bytes stored) set. A value larger than the buffer
+    // fails (0) and leaves the buffer's contents undefined.
     virtual int QueryValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size) = 0;
     // RegSetValueExA as REG_DWORD of 4 bytes.
     virtual int SetDword(RegKey key, const char* name, uint32_t value) = 0;

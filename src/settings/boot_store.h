@@ -1,0 +1,22 @@
+#pragma once
+// Records kept clocks so that they are set again after Windows restarts:
+// in MHz in the settings key, then either as PLL words for an older display
+// driver or as the scrambled word plus a log-on entry for the companion.
+#include <stdint.h>
+
+// Display drivers from this build on read the companion's records.
+const uint32_t kFirstCompanionDriverBuild = 320;
+
+extern const char kRivaTntSystemKey[];    // "SOFTWARE\\NVIDIA Corporation\\RIVA TNT\\System"
+extern const char kFallbackDriverKey[];   // "SOFTWARE\\NVIDIA Corporation\\RIVA TNT"
+extern const char kDriverTweakSubkey[];   // "\\NVTweak\\Hardware"
+extern const char kRunKey[];              // "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"
+extern const char kCompanionFileName[];   // "\\Arbolt.exe"
+
+// Stores gfx.pendingBoot and mem.pendingBoot, re-reads both baselines and
+// clears both pending clocks. Always 1.
+int StoreBootClocks();
+
+// The display driver's registry key, relative to HKEY_LOCAL_MACHINE. The
+// driver is asked once a run; without an answer the fixed key serves.
+const char* GetDisplayDriverKey();

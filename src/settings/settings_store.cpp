@@ -1,0 +1,167 @@
+#include "settings/settings_store.h"
+
+#include <string.h>
+
+#include "app_state.h"
+#include "clock/clock_programming.h"
+#include "clock/pll_model.h"
+#include "settings/board_table.h"
+
+const char kSettingsKey[] = "SOFTWARE\\Ostrane\\Velkor";
+
+// "Device" when nothing usable is stored: matches no board kind.
+static const uint32_t kNoStoredDevice = 999;
+
+// "Path" is asked for with room for 254 characters and their NUL.
+static const uint32_t kPathRequestBytes = 255;
+
+int ReadRegistryDword(Registry* registry, RegKey key, const char* name, uint32_t* value)
+{
+    uint8_t buffer[20];
+    memset(buffer, 0, sizeof buffer);
+    uint32_t type = 0;
+    uint32_t size = sizeof buffer;
+    if (!registry->QueryValue(key, name, &type, buffer, &size))
+        return 0;
+    // A REG_DWORD shorter than 4 bytes would leave part of the number unset.
+    if (type != kRegDword || size < 4)
+        return 0;
+    *value = static_cast<uint32_t>(buffer[0]) | static_cast<uint32_t>(buffer[1]) << 8 |
+             static_cast<uint32_t>(buffer[2]) << 16 | static_cast<uint32_t>(buffer[3]) << 24;
+    return 1;
+}
+
+// installPath changes only when "Path" is a string that fits; a value that is
+// too long, of another type or missing leaves the earlier text. A string
+// stored without its NUL ends after its last byte.
+static void ReadInstallPath(Registry* registry, RegKey key)
+{
+    char text[sizeof gApp.installPath];
+    uint32_t type = 0;
+    uint32_t size = kPathRequestBytes;
+    if (!registry->QueryValue(key, "Path", &type, text, &size))
+        return;
+    if (type != kRegSz || size > kPathRequestBytes)
+        return;
+    text[size] = '\0';
+    memcpy(gApp.installPath, text, size + 1);
+}
+
+static void SetBoardConstants(ClockDomain* domain, const DomainConstants& constants)
+{
+    domain->floor = constants.floor;
+    domain->defaultClock = constants.defaultClock;
+    domain->defaultMax = constants.defaultMax;
+    domain->ceiling = constants.ceiling;
+    domain->min = constants.defaultClock - kInitialMinBelowDefault;
+    domain->max = constants.defaultMax;
+}
+
+// A stored limit counts only on its own side of the default clock, so the
+// default always stays inside the range.
+static void TakeStoredLimits(Registry* registry, RegKey key, const char* minName,
+                             const char* maxName, ClockDomain* domain)
+{
+    uint32_t value;
+    if (ReadRegistryDword(registry, key, minName, &value) && value < domain->defaultClock)
+        domain->min = value;
+    if (ReadRegistryDword(registry, key, maxName, &value) && value > domain->defaultClock)
+        domain->max = value;
+}
+
+static void WidenRangeTo(ClockDomain* domain, uint32_t mhz)
+{
+    if (mhz < domain->min)
+        domain->min = mhz;
+    if (mhz > domain->max)
+        domain->max = mhz;
+}
+
+// Both sliders start at the clock the chip runs at, inside their range.
+static void FollowLiveClock(ClockDomain* domain, uint32_t liveMHz)
+{
+    domain->applied = liveMHz;
+    domain->selected = liveMHz;
+    WidenRangeTo(domain, liveMHz);
+}
+
+// The clock to program for one domain at start: the stored boot clock when
+// there is one that differs from the live clock, else 0 (leave it alone).
+static uint32_t TakeStoredBootClock(ClockDomain* domain, uint32_t storedMHz)
+{
+    if (storedMHz == 0 || storedMHz == domain->applied)
+        return 0;
+    domain->selected = storedMHz;
+    WidenRangeTo(domain, storedMHz);
+    return storedMHz;
+}
+
+int LoadSettings()
+{
+    const BoardRow* row = BoardTableRow(gApp.boardKind);
+    if (!row)
+        return 1;  // no detected board: nothing to describe
+
+    gApp.resetOnReboot = 1;
+    gApp.resetOnRebootApplied = 1;
+    SetBoardConstants(&gApp.gfx, row->gfx);
+    SetBoardConstants(&gApp.mem, row->mem);
+
+    const bool applyStored = gApp.applyStoredAtStart == 1;
+    uint32_t storedGfx = 0;
+    uint32_t storedMem = 0;
+
+    Registry* registry = gApp.platform.registry;
+    RegKey key;
+    if (registry->OpenForRead(kSettingsKey, &key)) {
+        ReadInstallPath(registry, key);
+
+        uint32_t reboot;
+        if (ReadRegistryDword(registry, key, "Reboot", &reboot)) {
+            gApp.resetOnReboot = reboot;
+            gApp.resetOnRebootApplied = reboot;
+        }
+
+        // The limits belong to one board kind; another kind starts from its table row.
+        uint32_t device = kNoStoredDevice;
+        ReadRegistryDword(registry, key, "Device", &device);
+        if (device == static_cast<uint32_t>(gApp.boardKind)) {
+            TakeStoredLimits(registry, key, "GFX Min", "GFX Max", &gApp.gfx);
+            TakeStoredLimits(registry, key, "MEM Min", "MEM Max", &gApp.mem);
+            if (applyStored) {
+                ReadRegistryDword(registry, key, "Gracie", &storedGfx);
+                ReadRegistryDword(registry, key, "George", &storedMem);
+            }
+        }
+        registry->Close(key);
+    }
+
+    FollowLiveClock(&gApp.gfx, ReadGfxClock());
+    FollowLiveClock(&gApp.mem, ReadMemClock());
+
+    // Start mode that sets the kept boot clocks again without the display
+    // driver or the companion: once, then the flag is spent.
+    if (applyStored) {
+        gApp.applyStoredAtStart = 0;
+        uint32_t gfxMHz = TakeStoredBootClock(&gApp.gfx, storedGfx);
+        uint32_t memMHz = TakeStoredBootClock(&gApp.mem, storedMem);
+        ApplyClocks(gfxMHz, memMHz);
+    }
+    return 1;
+}
+
+int SaveSettings()
+{
+    Registry* registry = gApp.platform.registry;
+    RegKey key;
+    if (!registry->Create(kSettingsKey, &key))
+        return 1;
+    registry->SetDword(key, "Device", static_cast<uint32_t>(gApp.boardKind));
+    registry->SetDword(key, "Reboot", gApp.resetOnReboot);
+    registry->SetDword(key, "GFX Min", gApp.gfx.min);
+    registry->SetDword(key, "GFX Max", gApp.gfx.max);
+    registry->SetDword(key, "MEM Min", gApp.mem.min);
+    registry->SetDword(key, "MEM Max", gApp.mem.max);
+    registry->Close(key);
+    return 1;
+}
