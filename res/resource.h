@@ -12,7 +12,7 @@
 #define IDI_VELKOR 201
 #define IDB_LOGO 204
 #define IDB_LOGO_MASK 205
-#define IDC_HAND 206
+#define IDC_HAND_CURSOR 206  // not IDC_HAND: winuser.h gives that name to the system hand
 
 // Controls
 #define IDC_CONFIRM_OK 1100  // "&OK" (confirmation, About), "&Yes" (keep-or-revert)
