@@ -3,8 +3,64 @@
 // velkor-sim.exe uses these too, except for the ports and the kernel driver.
 #include "app_state.h"
 
+// in/out executed directly. Where the platform refuses them (the NT line, or
+// Wine with its port emulation off) the privileged-instruction fault is caught,
+// the port layer remembers the refusal and every later read gives all ones.
+class Win32Ports final : public PortIo {
+public:
+    uint32_t InDword(uint16_t port) override;
+    uint8_t InByte(uint16_t port) override;
+    void OutDword(uint16_t port, uint32_t value) override;
+    void OutByte(uint16_t port, uint8_t value) override;
+    bool Refused() const { return refused_; }
+
+private:
+    bool refused_ = false;
+};
+
+class Win32KernelDriver final : public KernelDriver {
+public:
+    DriverHandle Open() override;
+    uint32_t Map(DriverHandle handle, const MapRequest* request, uint32_t* linearAddress) override;
+    RegisterWindow* WindowAt(uint32_t linearAddress) override;
+    void Close(DriverHandle handle) override;
+
+private:
+    MemoryRegisterWindow window_;
+};
+
+class Win32SystemInfo final : public SystemInfo {
+public:
+    uint32_t GetVersion() override;
+    uint32_t GetPlatformId() override;
+    uint32_t GetSystemDirectory(char* buffer, uint32_t size) override;
+    int GetFileVersion(const char* path, uint32_t* versionMS, uint32_t* versionLS) override;
+};
+
+// ResetMode lives in win32_display.cpp, QueryDriverKey in win32_display_escape.cpp.
+class Win32Display final : public Display {
+public:
+    int ResetMode() override;
+    int QueryDriverKey(char output[kDriverKeyEscapeBytes]) override;
+};
+
 class Win32Ticks final : public Ticks {
 public:
     void Sleep(uint32_t milliseconds) override;
     uint32_t GetTickCount() override;
 };
+
+class Win32Registry final : public Registry {
+public:
+    int OpenForRead(const char* path, RegKey* key) override;
+    int OpenForWrite(const char* path, RegKey* key) override;
+    int Create(const char* path, RegKey* key) override;
+    int QueryValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size) override;
+    int SetDword(RegKey key, const char* name, uint32_t value) override;
+    int SetString(RegKey key, const char* name, const char* text) override;
+    int DeleteValue(RegKey key, const char* name) override;
+    void Close(RegKey key) override;
+};
+
+// Plugs the implementations above into gApp.platform: what Velkor.exe runs on.
+void InstallWin32Platform();

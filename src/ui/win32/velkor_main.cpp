@@ -1,7 +1,17 @@
-// Velkor.exe: the utility on the real machine (placeholder until the entry lands).
+// Velkor.exe: finds the board on the real machine. Without one it ends
+// silently with exit code 1, before any window exists.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include "app_state.h"
+#include "board/board_detect.h"
+#include "platform/win32/win32_platform.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    return 1;
+    gApp.ui.instance = instance;
+    InstallWin32Platform();
+    if (!DetectBoard())
+        return 1;
+    CloseBoardDriver();
+    return 0;
 }

@@ -1,0 +1,24 @@
+// Velkor.exe's platform: the real ports, driver, system, display, clock and registry.
+#include "platform/win32/win32_platform.h"
+
+namespace {
+
+Win32Ports gPorts;
+Win32KernelDriver gDriver;
+Win32SystemInfo gSystem;
+Win32Display gDisplay;
+Win32Ticks gTicks;
+Win32Registry gRegistry;
+
+}  // namespace
+
+void InstallWin32Platform()
+{
+    Platform& platform = gApp.platform;
+    platform.ports = &gPorts;
+    platform.driver = &gDriver;
+    platform.system = &gSystem;
+    platform.display = &gDisplay;
+    platform.ticks = &gTicks;
+    platform.registry = &gRegistry;
+}

@@ -1,0 +1,62 @@
+// Version queries of the running system and the file version of a driver file.
+#include <windows.h>
+
+#include <string.h>
+
+// <windows.h> maps these names to their A forms, which would rename our methods.
+#undef GetSystemDirectory
+
+#include "platform/win32/win32_platform.h"
+
+// The size the 9x line expects in dwOSVersionInfoSize.
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
+
+uint32_t Win32SystemInfo::GetVersion()
+{
+    return ::GetVersion();
+}
+
+uint32_t Win32SystemInfo::GetPlatformId()
+{
+    OSVERSIONINFOA info;
+    memset(&info, 0, sizeof(info));
+    info.dwOSVersionInfoSize = sizeof(info);
+    // 0 is no platform the port layer accepts, so a failed query stops it.
+    if (!GetVersionExA(&info))
+        return 0;
+    return info.dwPlatformId;
+}
+
+uint32_t Win32SystemInfo::GetSystemDirectory(char* buffer, uint32_t size)
+{
+    return ::GetSystemDirectoryA(buffer, size);
+}
+
+int Win32SystemInfo::GetFileVersion(const char* path, uint32_t* versionMS, uint32_t* versionLS)
+{
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    if (size == 0)
+        return 0;
+
+    HANDLE heap = GetProcessHeap();
+    void* block = HeapAlloc(heap, 0, size);
+    if (!block)
+        return 0;
+
+    int found = 0;
+    if (GetFileVersionInfoA(path, 0, size, block)) {
+        void* fixed = NULL;
+        UINT fixedBytes = 0;
+        // Only a whole VS_FIXEDFILEINFO inside the block is taken; a truncated
+        // resource would otherwise be read past its end.
+        if (VerQueryValueA(block, "\\", &fixed, &fixedBytes) && fixed && fixedBytes >= sizeof(VS_FIXEDFILEINFO)) {
+            const VS_FIXEDFILEINFO* info = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+            *versionMS = info->dwFileVersionMS;
+            *versionLS = info->dwFileVersionLS;
+            found = 1;
+        }
+    }
+    HeapFree(heap, 0, block);
+    return found;
+}
