@@ -76,8 +76,7 @@ TEST_F(BoardDetectTest, TheLowestSlotWinsWhateverTheKinds)
         {"board=TNT2Value slot=2:0 board2=Gravenor slot2=15:31", BoardKind::TNT2Value},
     };
     for (const Case& c : cases) {
-        gApp = AppState();
-        gApp.platform = pc->Platform();
+        FreshApp();
         Configure(c.config);
         EXPECT_EQ(1, DetectBoard()) << c.config;
         EXPECT_EQ(c.expected, gApp.boardKind) << c.config;
@@ -104,16 +103,14 @@ TEST_F(BoardDetectTest, WithoutASupportedChipNeitherVersionFileNorDriverIsTouche
         "board=0x0028 slot=16:0",   // beyond the 16 buses mechanism #1 scans
     };
     for (const char* config : configs) {
-        gApp = AppState();
-        gApp.platform = pc->Platform();
+        FreshApp();
         Configure(config);
         EXPECT_EQ(0, DetectBoard()) << config;
         EXPECT_EQ(BoardKind::None, gApp.boardKind) << config;
         ExpectNothingButTheBusTouched();
     }
     pc->bus.RemoveAllDevices();
-    gApp = AppState();
-    gApp.platform = pc->Platform();
+    FreshApp();
     EXPECT_EQ(0, DetectBoard());
     ExpectNothingButTheBusTouched();
 }
@@ -159,8 +156,7 @@ TEST_F(BoardDetectTest, DriverBuildComesFromTheFourthVersionNumber)
         {false, 0, 0, 0, 0, 0},  // missing file or no version resource: not a failure
     };
     for (const Case& c : cases) {
-        gApp = AppState();
-        gApp.platform = pc->Platform();
+        FreshApp();
         gApp.driverBuild = 12345;
         pc->system.RemoveAllFiles();
         if (c.hasVersion)
@@ -178,8 +174,7 @@ TEST_F(BoardDetectTest, SystemDirectoryOfAnyLengthIsHandledSafely)
     };
     // The directory buffer holds 254 characters and the terminator.
     for (Case c : {Case{0, false}, Case{3, true}, Case{254, true}, Case{255, false}, Case{390, false}}) {
-        gApp = AppState();
-        gApp.platform = pc->Platform();
+        FreshApp();
         std::string directory = c.length ? "C:" + std::string(c.length - 2, 'D') : std::string();
         if (c.length == 3)
             directory = "C:\\";
@@ -213,8 +208,7 @@ TEST_F(BoardDetectTest, MissingDriverFailsAfterTheBoardWasRecorded)
 TEST_F(BoardDetectTest, RefusedMapFailsEvenWhenAnAddressWasWritten)
 {
     for (bool writesAddress : {true, false}) {
-        gApp = AppState();
-        gApp.platform = pc->Platform();
+        FreshApp();
         Configure("driver=refuse");
         pc->driver.SetRefusalWritesAddress(writesAddress);
         EXPECT_EQ(0, DetectBoard());
@@ -242,8 +236,7 @@ TEST_F(BoardDetectTest, Version3SystemsStopBeforeAnyPortAccess)
         {0x0A280105, 1},  // 5.1: only the major version counts
     };
     for (const Case& c : cases) {
-        gApp = AppState();
-        gApp.platform = pc->Platform();
+        FreshApp();
         pc->system.SetVersion(c.version);
         pc->trace.Clear();
         EXPECT_EQ(c.result, DetectBoard()) << std::hex << c.version;
@@ -275,8 +268,7 @@ TEST_F(BoardDetectTest, CloseBoardDriverClosesOnlyARealHandle)
     EXPECT_EQ(kSimDriverHandle, gApp.driverHandle);  // the field is not cleared
     EXPECT_FALSE(pc->driver.IsOpen());
 
-    gApp = AppState();
-    gApp.platform = pc->Platform();
+    FreshApp();
     Configure("driver=missing");
     EXPECT_EQ(0, DetectBoard());
     EXPECT_EQ(1, CloseBoardDriver());  // the invalid-handle value is no handle

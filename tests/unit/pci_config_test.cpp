@@ -104,8 +104,7 @@ TEST_F(PciConfigTest, ReadsUseTheSequenceOfTheirMechanism)
               PortAccesses(pc->trace, mark));
 
     Configure("mech=2 slot=0:5");
-    gApp = AppState();
-    gApp.platform = pc->Platform();
+    FreshApp();
     ASSERT_EQ(1, InitPciAccess());
     mark = pc->trace.Count();
     ASSERT_EQ(1, ReadPciConfig(5, kPciBaseAddress0, &value));
@@ -131,8 +130,7 @@ TEST_F(PciConfigTest, OnlyThe9xAndNtPlatformIdsAreProbed)
         int result;
     };
     for (Case c : {Case{0, 0}, Case{1, 1}, Case{2, 1}, Case{3, 0}}) {
-        gApp = AppState();
-        gApp.platform = pc->Platform();
+        FreshApp();
         pc->system.SetPlatformId(c.platformId);
         pc->trace.Clear();
         EXPECT_EQ(c.result, InitPciAccess()) << "platform id " << c.platformId;

@@ -162,8 +162,7 @@ TEST_F(SimConfigApplyTest, DefaultWordsAreWhatTheSearchGivesForTheDefaultClocks)
                 std::string text = std::string("board=") + b.board + " xtal=" + xtal + " ddr=" + ddr;
                 SCOPED_TRACE(text);
                 Configure(text.c_str());
-                gApp = AppState();
-                gApp.platform = pc->Platform();
+                FreshApp();
                 gApp.boardKind = b.kind;
                 gApp.registers = &pc->chip;
                 uint32_t gfxWord = pc->chip.Peek32(kGfxPllOffset);

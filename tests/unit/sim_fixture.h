@@ -19,10 +19,18 @@ protected:
     SimPcTest() : chipStorage(kRegisterWindowBytes, 0), pc(new SimPc(chipStorage.data()))
     {
         pc->Configure(SimConfig());
-        gApp = AppState();
-        gApp.platform = pc->Platform();
+        FreshApp();
     }
     ~SimPcTest() override { gApp = AppState(); }
+
+    // A new AppState on the same PC, as a new run of the utility would see
+    // it; the trace is cleared.
+    void FreshApp()
+    {
+        gApp = AppState();
+        gApp.platform = pc->Platform();
+        pc->trace.Clear();
+    }
 
     // Re-configures the PC from VELKOR_SIM text and clears the trace.
     void Configure(const char* text)
