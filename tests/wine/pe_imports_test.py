@@ -1,0 +1,59 @@
+#!/usr/bin/env python3
+"""The import checker must name every reason a program cannot load on Windows 98.
+
+    pe_imports_test.py CHECKER ALLOW_LIST BAD_PROGRAM
+
+BAD_PROGRAM (pe_imports_bad.exe) is a console program with subsystem and OS
+version 5.1 that imports a W function and a DLL outside the allowed set.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+
+def run(checker, allow, *arguments):
+    result = subprocess.run([sys.executable, checker, "--allow", allow, *arguments],
+                            capture_output=True, text=True)
+    return result.returncode, result.stdout + result.stderr
+
+
+def main():
+    checker, allow, bad = sys.argv[1:4]
+    failures = []
+
+    def expect(condition, message, output):
+        if not condition:
+            failures.append(f"{message}\n--- output:\n{output}")
+
+    code, output = run(checker, allow, "--gui", bad)
+    expect(code == 1, f"exit code {code} for a program Windows 98 cannot load, expected 1", output)
+    for problem in ("subsystem 3, not Windows GUI (2)",
+                    "subsystem version 5.1, not 4.0",
+                    "OS version 5.1, not 4.0",
+                    "imports KERNEL32.dll!LoadLibraryW, which is not in the Windows 98 allow list",
+                    "imports from WINMM.dll, which is not an allowed DLL (timeGetTime)"):
+        expect(problem.lower() in output.lower(), f"missing problem: {problem}", output)
+    # What the bad program imports that is allowed must not be reported.
+    expect("KERNEL32.dll!GetModuleHandleA" not in output, "an allowed import was reported", output)
+
+    # Any damage to the file is a failure, never a pass with nothing checked.
+    with open(bad, "rb") as source:
+        data = source.read()
+    with tempfile.TemporaryDirectory() as folder:
+        for name, damaged in (("truncated.exe", data[:0x200]), ("no-pe.exe", b"MZ" + b"\0" * 0x3E)):
+            path = os.path.join(folder, name)
+            with open(path, "wb") as target:
+                target.write(damaged)
+            code, output = run(checker, allow, path)
+            expect(code == 1 and "cannot read the PE image" in output, f"{name}: exit code {code}", output)
+
+    for failure in failures:
+        print("FAIL:", failure)
+    if not failures:
+        print("PASS")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
