@@ -48,5 +48,5 @@
 // on a reserved example domain.
 #define VELKOR_WEB_ADDRESS "www.velkor.example"
 #define VELKOR_WEB_URL "http://www.velkor.example/"
-#define VELKOR_LEGAL_LINE1 "Copyright (c) 1999-2000 Ostrane Software."
+#define VELKOR_LEGAL_LINE1 "Copyright (c) 1999-2000 Ostrane"  // one line of the About box
 #define VELKOR_LEGAL_LINE2 "All rights reserved."
