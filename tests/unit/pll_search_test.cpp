@@ -115,6 +115,19 @@ TEST(FloatPllSearch, EverySearchStartsAfresh)
     EXPECT_EQ(kPllNoCandidate, SearchPllFloat(-90e6, kCrystal14MHz));
 }
 
+// Halfway between two outputs both sides are equally far: the one at or above wins.
+TEST(FloatPllSearch, EqualDistancesGoAbove)
+{
+    ClockSim sim(BoardKind::TNT, k13);
+    SetPllSearchLimits(kPllMethodTnt);
+    ASSERT_EQ(kPllTakeAbove, SearchPllFloat(64465909.09090909, kCrystal13MHz));
+    EXPECT_EQ(9, gApp.bestAbove.m);
+    EXPECT_EQ(86, gApp.bestAbove.n);
+    EXPECT_EQ(11, gApp.bestBelow.m);
+    EXPECT_EQ(105, gApp.bestBelow.n);
+    ASSERT_EQ(-gApp.bestBelow.errorHz, gApp.bestAbove.errorHz);
+}
+
 // 200 MHz needs the VCO undivided, which only a search from P = 0 tries.
 TEST(FloatPllSearch, FirstPComesFromTheLimits)
 {
@@ -145,6 +158,8 @@ TEST(IntegerPllSearch, ConvertsClocks)
         {BoardKind::GravenorPro, k13, 183, 0x00007A09, 183},
         {BoardKind::TNT2, k13, 300, 0x00005904, 300},
         {BoardKind::TNT2, k14, 90, 0x00015807, 90},
+        {BoardKind::TNT2, k14, 250, 0x0000E30D, 250},  // still the smallest difference, M up to 14
+        {BoardKind::TNT2, k14, 251, 0x00002302, 251},  // M 2 is the first within 0.5 %
         {BoardKind::TNT2, k14, 7, 0, 0},  // below 8 MHz no VCO fits
         {BoardKind::TNT2, k14, 0, 0, 0},
     };
