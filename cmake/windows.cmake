@@ -3,6 +3,10 @@
 # pulls in imports Windows 98 lacks.
 set(CMAKE_CXX_FLAGS_RELWITHDEBINFO "-Os")
 add_compile_options(-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
+# One thread only: guarded function-local statics would pull in libstdc++'s
+# thread support, which imports CreateSemaphoreW and GetModuleHandleW (stubs
+# that fail on the 9x line).
+add_compile_options(-fno-threadsafe-statics)
 add_link_options(-static-libgcc -static-libstdc++ -s)
 
 add_library(velkor_core STATIC ${VELKOR_CORE_SOURCES})

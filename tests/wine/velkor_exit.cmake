@@ -2,7 +2,8 @@
 # it must end with exit code 1, show no window and not crash, both when Wine
 # emulates in/out (reads give all ones) and when it refuses them (Velkor's own
 # fault handler must then step over the refused instructions).
-add_executable(velkor_exit_probe ${CMAKE_CURRENT_LIST_DIR}/velkor_exit_probe.cpp)
+add_executable(velkor_exit_probe WIN32 ${CMAKE_CURRENT_LIST_DIR}/velkor_exit_probe.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/velkor_exit_probe.rc)
 target_link_libraries(velkor_exit_probe PRIVATE ${VELKOR_WIN32_LIBS})
 
 foreach(mode emulated refused)

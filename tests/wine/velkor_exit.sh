@@ -73,9 +73,9 @@ if grep -qi 'unhandled' "$work/velkor.err"; then fail "Wine reported an unhandle
 # The window control costs several seconds under emulation; the watcher and
 # the display are the same in both modes, so one mode proves them.
 if [ "$mode" = emulated ]; then
-    run_watched probe "$probe" ports window
+    run_watched probe "$probe" ports system window
 else
-    run_watched probe "$probe" ports
+    run_watched probe "$probe" ports system
 fi
 cat "$work/probe.out"
 [ "$rc" -eq 0 ] || fail "the probe ended with $rc"
@@ -91,6 +91,18 @@ if [ "$mode" = refused ]; then
     [ "$(value refused)" = 1 ] || fail "with the port emulation off the ports were not refused: the fault handler was not exercised"
     [ "$(value refused_by_first_write)" = 1 ] || fail "the first write was not the refused access"
 fi
+# Windows 98 mode: the system directory as Wine names it for 32-bit programs.
+[ "$(value system_directory)" = 'C:\windows\system32' ] || fail "system directory '$(value system_directory)'"
+[ "$(value system_directory_length_ok)" = 1 ] || fail "GetSystemDirectory's length does not match the text"
+# 1.2.3.400: the fourth number, 400, is 0x190 in the low word of the LS double word.
+[ "$(value own_version)" = "1 00010002 00030190" ] || fail "own file version '$(value own_version)', expected 1 00010002 00030190"
+[ "$(value missing_version)" = "0 DEADBEEF DEADBEEF" ] || fail "a missing file gave '$(value missing_version)', expected failure with the outputs untouched"
+# No VELKOR.VXD here: the open fails with file-not-found, the map reports nothing.
+[ "$(value driver_open)" = "invalid 2" ] || fail "opening VELKOR.VXD gave '$(value driver_open)', expected 'invalid 2'"
+[ "$(value driver_map_bytes)" = 0 ] || fail "the map on a failed handle reported $(value driver_map_bytes) bytes"
+[ "$(value window_at_zero)" = none ] || fail "a zero linear address gave a register window"
+# Xvfb cannot reset its mode; the point is that the run-time look-up and call work.
+case "$(value display_reset)" in 0|1) ;; *) fail "display reset gave '$(value display_reset)'" ;; esac
 if [ "$mode" = emulated ]; then
     [ "$(value window)" = 1 ] || fail "the probe could not show its window"
     [ "${maps:-0}" -ge 1 ] || fail "the window watcher saw none of the probe's window: it cannot vouch that Velkor.exe showed none"

@@ -3,9 +3,12 @@
 //   velkor_exit_probe.exe MODE...
 //     ports    the version the program sees, then the configuration ports
 //              through Win32Ports
+//     system   the version, driver and display seams
 //     window   shows a window for a moment: the control that proves the
 //              window watcher sees one
 //
+// A GUI program, so that Wine starts no console host beside it; its output
+// still goes to the standard handles the shell gave it.
 // "ports" prints key=value lines: platform, refused (the platform refused
 // in/out and the fault handler stepped over it), the values read, and whether
 // the exception chain at fs:[0] is the same after the port accesses as before.
@@ -56,6 +59,48 @@ int ProbePorts()
     return 0;
 }
 
+// The other Win32 seams that Velkor.exe's start uses, where Wine can answer
+// them: the system directory, the file version of this very program (its
+// version resource says 1.2.3.400) and of a missing file, VELKOR.VXD (absent
+// here), and the display reset.
+int ProbeSystem()
+{
+    Win32SystemInfo system;
+    char directory[256];
+    memset(directory, 0, sizeof(directory));
+    uint32_t length = system.GetSystemDirectory(directory, 255);
+    printf("system_directory=%s\n", directory);
+    printf("system_directory_length_ok=%d\n", length != 0 && length == strlen(directory) ? 1 : 0);
+
+    char self[MAX_PATH];
+    GetModuleFileNameA(NULL, self, sizeof(self));
+    uint32_t versionMS = 0;
+    uint32_t versionLS = 0;
+    int found = system.GetFileVersion(self, &versionMS, &versionLS);
+    printf("own_version=%d %08lX %08lX\n", found, static_cast<unsigned long>(versionMS),
+           static_cast<unsigned long>(versionLS));
+    versionMS = versionLS = 0xDEADBEEF;
+    found = system.GetFileVersion("C:\\velkor-no-such-folder\\NVCORE.VXD", &versionMS, &versionLS);
+    printf("missing_version=%d %08lX %08lX\n", found, static_cast<unsigned long>(versionMS),
+           static_cast<unsigned long>(versionLS));
+
+    Win32KernelDriver driver;
+    DriverHandle handle = driver.Open();
+    DWORD openError = GetLastError();
+    printf("driver_open=%s %lu\n", handle == kInvalidDriverHandle ? "invalid" : "opened",
+           static_cast<unsigned long>(openError));
+    MapRequest request = {0xE0000008u, kRegisterWindowBytes};
+    uint32_t linearAddress = 0;
+    printf("driver_map_bytes=%lu\n", static_cast<unsigned long>(driver.Map(handle, &request, &linearAddress)));
+    printf("window_at_zero=%s\n", driver.WindowAt(0) ? "window" : "none");
+    if (handle != kInvalidDriverHandle)
+        driver.Close(handle);
+
+    Win32Display display;
+    printf("display_reset=%d\n", display.ResetMode());
+    return 0;
+}
+
 int ShowWindowBriefly()
 {
     HWND window = CreateWindowExA(0, "STATIC", "velkor_exit_probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200,
@@ -84,13 +129,15 @@ int main(int argc, char** argv)
 {
     setvbuf(stdout, NULL, _IONBF, 0);
     if (argc < 2) {
-        printf("usage: velkor_exit_probe.exe ports|window...\n");
+        printf("usage: velkor_exit_probe.exe ports|system|window...\n");
         return 2;
     }
     int result = 0;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "ports") == 0) {
             result |= ProbePorts();
+        } else if (strcmp(argv[i], "system") == 0) {
+            result |= ProbeSystem();
         } else if (strcmp(argv[i], "window") == 0) {
             result |= ShowWindowBriefly();
         } else {

@@ -1,10 +1,17 @@
 #pragma once
 // The Win32 implementations of the platform seams, as Velkor.exe uses them.
 // velkor-sim.exe uses these too, except for the ports and the kernel driver.
+#include <windows.h>
+
+// <windows.h> maps GetSystemDirectory to GetSystemDirectoryA, which would
+// rename the SystemInfo method in some files and not in others. Every file
+// that includes this header before the seams sees the plain name.
+#undef GetSystemDirectory
+
 #include "app_state.h"
 
 // in/out executed directly. Where the platform refuses them (the NT line, or
-// Wine with its port emulation off) the privileged-instruction fault is caught,
+// Wine with its port emulation off) the resulting fault is caught,
 // the port layer remembers the refusal and every later read gives all ones.
 class Win32Ports final : public PortIo {
 public:

@@ -3,9 +3,6 @@
 
 #include <string.h>
 
-// <windows.h> maps these names to their A forms, which would rename our methods.
-#undef GetSystemDirectory
-
 #include "platform/win32/win32_platform.h"
 
 // The size the 9x line expects in dwOSVersionInfoSize.
