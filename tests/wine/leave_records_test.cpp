@@ -17,12 +17,8 @@ protected:
 
 TEST_F(DISABLED_LeaveRecords, FirstSaveAndStoreForTheCompanion)
 {
-#ifdef VELKOR_HAVE_WIN32_DISPLAY
     Win32Display display;  // the real escape; Wine does not know it, so the fixed key serves
     gApp.platform.display = &display;
-#else
-    display_.SetKeyEscapeMode(SimKeyEscapeMode::Fail);  // what Wine answers
-#endif
     PutString(kTestSettingsKey, "Path", "C:\\Program Files\\Velkor");
     LoadSettings();
     gApp.resetOnReboot = 0;

@@ -13,11 +13,8 @@ target_include_directories(velkor_settings_tests PRIVATE ${VELKOR_UNIT_DIR})
 # Only the Win32 seams under test, not the whole Win32 library.
 target_sources(velkor_settings_tests PRIVATE
   ${CMAKE_SOURCE_DIR}/src/platform/win32/win32_registry.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/win32_display.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/win32_display_escape.cpp)
-if(EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32/win32_display.cpp)
-  target_sources(velkor_settings_tests PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/win32/win32_display.cpp)
-  target_compile_definitions(velkor_settings_tests PRIVATE VELKOR_HAVE_WIN32_DISPLAY)
-endif()
 target_link_libraries(velkor_settings_tests PRIVATE gtest gtest_main velkor_core advapi32 gdi32 user32 kernel32)
 
 # From the build folder, so the tests share its one Wine prefix.
@@ -30,5 +27,5 @@ add_test(NAME wine_settings_records
   COMMAND ${VELKOR_WITH_WINE} ${CMAKE_CURRENT_SOURCE_DIR}/settings_records.sh
     $<TARGET_FILE:velkor_settings_tests>
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-# Both use the registry of the one shared prefix.
-set_tests_properties(wine_settings wine_settings_records PROPERTIES RESOURCE_LOCK velkor_wine_registry)
+# Both use the registry of the one shared prefix, like every Wine test.
+set_tests_properties(wine_settings wine_settings_records PROPERTIES RESOURCE_LOCK wine TIMEOUT 1200)
