@@ -130,12 +130,12 @@ TEST(ApplyClocks, OnlyGeForceBoardsResetTheDisplayMode)
         ApplyClocks(0, 150);
         EXPECT_EQ(2u, sim.WritesTo(kMemPllRegister).size());
         const bool geforce = kind == 6 || kind == 7;
-        EXPECT_EQ(geforce ? 1 : 0, sim.display.resets);
+        EXPECT_EQ(geforce ? 1 : 0, sim.display.ResetCount());
         // A failing reset changes nothing.
-        sim.display.result = 0;
+        sim.display.SetResetResult(0);
         ApplyClocks(150, 0);
         EXPECT_EQ(2u, sim.WritesTo(kGfxPllRegister).size());
-        EXPECT_EQ(geforce ? 2 : 0, sim.display.resets);
+        EXPECT_EQ(geforce ? 2 : 0, sim.display.ResetCount());
     }
 }
 
@@ -171,7 +171,7 @@ TEST(ApplyClocks, AFailedConversionLeavesItsDomainAlone)
         if (!c.memWritten) {
             EXPECT_EQ(0x0001E30Du, sim.chip.Peek32(kMemPllRegister));
         }
-        EXPECT_EQ(c.resets, sim.display.resets);
+        EXPECT_EQ(c.resets, sim.display.ResetCount());
     }
 }
 
@@ -179,11 +179,11 @@ TEST(ResetDisplayMode, ReportsWhatThePlatformSays)
 {
     ClockSim sim(BoardKind::Gravenor);
     EXPECT_EQ(1, ResetDisplayMode());
-    sim.display.result = 0;
+    sim.display.SetResetResult(0);
     EXPECT_EQ(0, ResetDisplayMode());
     gApp.platform.display = nullptr;
     EXPECT_EQ(0, ResetDisplayMode());
-    EXPECT_EQ(2, sim.display.resets);
+    EXPECT_EQ(2, sim.display.ResetCount());
 }
 
 }  // namespace

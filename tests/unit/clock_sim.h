@@ -1,7 +1,8 @@
 #pragma once
 // A simulated board for the clock engine tests: a traced chip, simulated time
 // and a display whose mode resets land in the same trace, plugged into a
-// fresh gApp for the lifetime of the fixture.
+// fresh gApp for the lifetime of the fixture. Lighter than the whole simulated
+// PC: the clock engine needs no bus, driver or registry.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,26 +11,9 @@
 #include "app_state.h"
 #include "clock/pll_model.h"
 #include "sim/sim_chip.h"
+#include "sim/sim_display.h"
 #include "sim/sim_ticks.h"
 #include "sim/sim_trace.h"
-
-class TracedDisplay final : public Display {
-public:
-    explicit TracedDisplay(SimTrace* trace) : trace_(trace) {}
-    int ResetMode() override
-    {
-        trace_->Add(SimEvent::DisplayReset, 0, 0);
-        ++resets;
-        return result;
-    }
-    int QueryDriverKey(char*) override { return 0; }
-
-    int resets = 0;
-    int result = 1;
-
-private:
-    SimTrace* trace_;
-};
 
 struct ClockSim {
     explicit ClockSim(BoardKind kind, bool crystal14 = true, bool ddr = false)
@@ -72,5 +56,5 @@ struct ClockSim {
     std::unique_ptr<SimTrace> trace;
     SimChip chip;
     SimTicks ticks;
-    TracedDisplay display;
+    SimDisplay display;
 };
