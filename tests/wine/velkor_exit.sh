@@ -8,6 +8,9 @@
 # emulated: Wine's 16-bit kernel emulates in/out (reads give all ones).
 # refused:  that emulation is off, so in/out fault and Velkor's fault handler
 #           must catch them.
+# Where Wine itself runs on a CPU emulator (qemu's user mode) in/out fault as
+# illegal instructions before Wine can emulate them, so there both modes go
+# through the handler; the probe's "refused" line tells which path ran.
 # PROBE_EXE (velkor_exit_probe.exe) then reports what the ports did in the same
 # mode and, in the emulated mode, shows a window to prove that the window
 # watcher would have seen one.
