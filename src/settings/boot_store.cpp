@@ -16,6 +16,8 @@ const char kCompanionFileName[] = "\\Arbolt.exe";
 
 // The driver's key text starts after a 4-byte header of the escape's answer.
 static const uint32_t kDriverKeyTextOffset = 4;
+static_assert(kDriverKeyEscapeBytes - kDriverKeyTextOffset <= sizeof(AppState::driverKey),
+              "any terminated answer fits the key buffer");
 
 // first + second into out when both fit with their NUL; otherwise out is
 // left empty and 0 comes back, so a cut-off path or command is never used.
