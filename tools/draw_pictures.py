@@ -169,9 +169,10 @@ class Mask:
         self.w, self.h = width * SUB, height * SUB
         self.rows = [0] * self.h
 
-    def copy(self):
+    def like(self, rows):
+        """A mask of the same size holding the given rows."""
         m = Mask(0, 0)
-        m.w, m.h, m.rows = self.w, self.h, list(self.rows)
+        m.w, m.h, m.rows = self.w, self.h, rows
         return m
 
     def draw(self, shape):
@@ -190,14 +191,10 @@ class Mask:
         return self
 
     def union(self, other):
-        m = self.copy()
-        m.rows = [a | b for a, b in zip(self.rows, other.rows)]
-        return m
+        return self.like([a | b for a, b in zip(self.rows, other.rows)])
 
     def minus(self, other):
-        m = self.copy()
-        m.rows = [a & ~b for a, b in zip(self.rows, other.rows)]
-        return m
+        return self.like([a & ~b for a, b in zip(self.rows, other.rows)])
 
     def grow(self, radius):
         """Dilates by a disc of the given radius in pixels."""
@@ -218,9 +215,7 @@ class Mask:
             for y in range(self.h):
                 if 0 <= y + dy < self.h:
                     out[y] |= src[y + dy]
-        m = self.copy()
-        m.rows = out
-        return m
+        return self.like(out)
 
     def shift(self, dx, dy):
         """Moves by whole pixels."""
@@ -231,9 +226,7 @@ class Mask:
             if 0 <= y - sy < self.h:
                 v = self.rows[y - sy]
                 out[y] = ((v << sx) if sx >= 0 else (v >> -sx)) & full
-        m = self.copy()
-        m.rows = out
-        return m
+        return self.like(out)
 
 
 def shape_mask(width, height, *shapes):
@@ -340,6 +333,7 @@ BEZEL_LOW = (20, 80, 180)
 TICK = (40, 56, 90)
 NEEDLE = (226, 34, 30)
 HUB = (30, 30, 40)
+GLOSS = (200, 236, 255)
 
 # ---------------------------------------------------------------------------
 # The emblem: a chip whose top carries a clock gauge with the needle raised.
@@ -476,31 +470,25 @@ def word_shapes(x, gap):
 
 
 def logo_layers(width, height):
-    word_x = 50.0
-    gap = 3.4
-    letters, word_end = word_shapes(word_x, gap)
+    """The emblem, a space, then the word, centred together in the picture."""
+    gap, emblem_w, space = 3.4, 41.0, 7.0
+    _, word_end = word_shapes(0.0, gap)
+    word_w = word_end + LEAN * (BASE - CAP)  # the lean widens the top
+    left = int(round((width - (emblem_w + space + word_w)) / 2))
+    letters, _ = word_shapes(left + emblem_w + space, gap)
     word = shape_mask(width, height, *letters)
+    emblem = emblem_layers(width, height, left + emblem_w / 2, 20.5, 29.0)
+    outline, emblem = emblem[0], emblem[1:]
 
-    # Centre the whole drawing: emblem (about 40 pixels) and word.
-    emblem_w = 41.0
-    left = (width - (word_end + LEAN * (BASE - CAP) - word_x + emblem_w + 7)) / 2
-    dx = int(round(left - (word_x - emblem_w - 7)))
-    letters, word_end = word_shapes(word_x + dx, gap)
-    word = shape_mask(width, height, *letters)
-    ecx = word_x + dx - 7 - emblem_w / 2
-    emblem = emblem_layers(width, height, ecx, 20.5, 29.0)
-
-    # A gloss line across the upper part of the letters, as on enamel.
+    # A gloss line along the top edges of the letters, as on enamel.
     gloss = word.minus(word.shift(0, 2)).minus(word.shift(1, 0))
 
-    silhouette = word.grow(1.6)
-    for layer in emblem[:1]:
-        silhouette = silhouette.union(layer.mask)
-    layers = [Layer(silhouette.shift(2, 2), SHADOW, GREY),
-              Layer(silhouette, INK, BLACK)]
-    layers += emblem[1:]
+    # One outline round word and emblem, and a hard shadow below and right.
+    silhouette = word.grow(1.6).union(outline.mask)
+    layers = [Layer(silhouette.shift(2, 2), SHADOW, GREY), Layer(silhouette, INK, BLACK)]
+    layers += emblem
     layers.append(Layer(word, vertical(CAP, BASE, LETTER_TOP, LETTER_MID, LETTER_LOW), BLUE))
-    layers.append(Layer(gloss, (200, 236, 255), AQUA))
+    layers.append(Layer(gloss, GLOSS, AQUA))
     return layers
 
 
