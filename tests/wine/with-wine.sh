@@ -38,16 +38,20 @@ if [ -z "${DISPLAY:-}" ]; then
     [ -n "${DISPLAY:-}" ] || { echo "with-wine: could not start Xvfb" >&2; exit 1; }
 fi
 
-# One prefix set-up at a time; the marker says it finished.
+# One prefix set-up at a time; the marker says it finished (and which set-up).
 (
     flock 9
-    if [ ! -e "$prefix/.velkor-ready" ]; then
+    if [ ! -e "$prefix/.velkor-ready-2" ]; then
         rm -rf "$prefix"
         WINEDLLOVERRIDES="mscoree,mshtml=" timeout 180 wineboot -i >/dev/null 2>&1
         timeout 60 wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1
         timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         timeout 60 wineserver -w >/dev/null 2>&1 || true
-        touch "$prefix/.velkor-ready"
+        # Wine's own "MS Sans Serif" and friends: without them dialogs fall back to a wider font,
+        # and texts that fit on Windows 98 wrap and lose their ends.
+        mkdir -p "$prefix/drive_c/windows/Fonts"
+        cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+        touch "$prefix/.velkor-ready-2"
     fi
 ) 9>"$prefix.lock"
 
