@@ -175,15 +175,4 @@ TEST(ApplyClocks, AFailedConversionLeavesItsDomainAlone)
     }
 }
 
-TEST(ResetDisplayMode, ReportsWhatThePlatformSays)
-{
-    ClockSim sim(BoardKind::Gravenor);
-    EXPECT_EQ(1, ResetDisplayMode());
-    sim.display.SetResetResult(0);
-    EXPECT_EQ(0, ResetDisplayMode());
-    gApp.platform.display = nullptr;
-    EXPECT_EQ(0, ResetDisplayMode());
-    EXPECT_EQ(2, sim.display.ResetCount());
-}
-
 }  // namespace

@@ -166,26 +166,6 @@ TEST(IntegerPllSearch, ConvertsClocks)
     ExpectConversions(cases, sizeof cases / sizeof cases[0]);
 }
 
-TEST(IntegerPllSearch, TakesTargetsInTenKilohertz)
-{
-    const struct {
-        uint32_t target10kHz;
-        uint32_t crystalKHz;
-        uint16_t m, n, p;
-    } cases[] = {
-        {3400, 14318, 4, 38, 2},   {12500, 14318, 13, 227, 1}, {15000, 14318, 13, 136, 0},
-        {18300, 14318, 9, 115, 0}, {15800, 14318, 1, 11, 0},   {30000, 14318, 1, 21, 0},
-        {18300, 13500, 9, 122, 0}, {30000, 13500, 4, 89, 0},
-    };
-    for (const auto& c : cases) {
-        uint16_t m = 99, n = 99, p = 99;
-        SearchPllInteger(c.target10kHz, &m, &n, &p, c.crystalKHz);
-        EXPECT_EQ(c.m, m) << c.target10kHz;
-        EXPECT_EQ(c.n, n) << c.target10kHz;
-        EXPECT_EQ(c.p, p) << c.target10kHz;
-    }
-}
-
 // Above 250 MHz the divider range narrows to 6, above 340 MHz to 2; up to
 // 250 MHz it reaches 14 (13 with the 13.5 MHz crystal).
 TEST(IntegerPllSearch, ReferenceDividerBoundsFollowTheTarget)
