@@ -1,0 +1,224 @@
+// Start-up: start switches, the single-instance rule, refusals, the
+// simulator's set-up, and the start that sets the kept boot clocks again.
+#include "e2e_driver.h"
+
+namespace {
+
+using namespace e2e;
+
+const int kGfxSlider = 1105;
+const int kMemSlider = 1108;
+const int kGfxLabel = 1104;
+const int kMemLabel = 1107;
+
+// After the modal loop has run empty once, the dialog manager has shown the
+// window and a hidden start has hidden it again; it must stay hidden.
+void ExpectStartsHidden(Sim& sim, const std::string& tail)
+{
+    HWND main = sim.MainWindow();
+    E2E_CHECK_MSG(sim.WaitIdle(), tail);
+    E2E_CHECK_MSG(!Visible(main), "tail '" << tail << "'");
+    PumpFor(300);
+    E2E_CHECK_MSG(!Visible(main), "tail '" << tail << "', a moment later");
+    E2E_CHECK_MSG(WaitUntil([] { return TrayIcons().size() == 1; }), "tail '" << tail << "': one tray icon");
+}
+
+void ExpectStartsVisible(Sim& sim, const std::string& tail)
+{
+    HWND main = sim.MainWindow();
+    E2E_CHECK_MSG(sim.WaitIdle(), tail);
+    E2E_CHECK_MSG(WaitUntil([&] { return Visible(main); }), "tail '" << tail << "'");
+    PumpFor(300);
+    E2E_CHECK_MSG(Visible(main), "tail '" << tail << "', a moment later");
+}
+
+// Messages of a window of another program, as the running-instance search
+// must treat it.
+std::vector<std::pair<WPARAM, LPARAM>> gForeignTrayCallbacks;
+
+LRESULT CALLBACK ForeignWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == 0x8064)
+        gForeignTrayCallbacks.push_back({wParam, lParam});
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateForeignWindow(const char* title)
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = ForeignWindowProc;
+        windowClass.hInstance = GetModuleHandleA(NULL);
+        windowClass.lpszClassName = "VelkorE2EForeign";
+        RegisterClassA(&windowClass);
+        registered = true;
+    }
+    return CreateWindowA("VelkorE2EForeign", title, WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, NULL, NULL,
+                         GetModuleHandleA(NULL), NULL);
+}
+
+// The message box velkor-sim.exe shows for an unusable VELKOR_SIM: its text.
+std::string MessageBoxText(Sim& sim, HWND* box)
+{
+    *box = nullptr;
+    WaitUntil([&] {
+        for (HWND window : sim.Windows()) {
+            char className[16] = "";
+            GetClassNameA(window, className, sizeof(className));
+            if (std::string(className) == "#32770" && Visible(window))
+                *box = window;
+        }
+        return *box != nullptr;
+    });
+    if (!*box)
+        return "";
+    std::string text;
+    for (HWND child = GetWindow(*box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[16] = "";
+        GetClassNameA(child, className, sizeof(className));
+        if (std::string(className) == "Static")
+            text += Text(child);
+    }
+    return text;
+}
+
+}  // namespace
+
+E2E_SCENARIO(start_switches_hide_the_window)
+{
+    // "/Q" right behind the quoted program name, capitals, blanks and tabs
+    // before the switch, and a longer word that begins with a switch.
+    for (const char* tail : {"/Q", " -S", "      /s", " \t/quiet"}) {
+        Sim sim = Sim::Start(tail);
+        ExpectStartsHidden(sim, tail);
+        E2E_CHECK_EQ(0u, sim.Exit());
+        E2E_CHECK_MSG(WaitUntil([] { return TrayIcons().empty(); }), "tail '" << tail << "': icon removed");
+    }
+}
+
+E2E_SCENARIO(other_tails_start_visible)
+{
+    // A lone letter, a doubled dash, a switch that is not at the start, a single character.
+    for (const char* tail : {" q", " --q", " x /q", " /"}) {
+        Sim sim = Sim::Start(tail);
+        ExpectStartsVisible(sim, tail);
+        E2E_CHECK_EQ(0u, sim.Exit());
+    }
+}
+
+E2E_SCENARIO(second_start_shows_the_first_and_ends)
+{
+    Sim first = Sim::Start(" /q");
+    ExpectStartsHidden(first, " /q");
+    HWND main = first.MainWindow();
+    Shot("hidden-start-desktop");
+
+    // Hidden in the tray: the second start brings it back and ends with 1.
+    Sim second = Sim::Start("");
+    E2E_CHECK_EQ(1u, second.WaitExit());
+    E2E_CHECK(Visible(main));
+    E2E_CHECK_EQ(main, GetForegroundWindow());
+    E2E_CHECK_EQ(1u, TrayIcons().size());
+
+    // Visible already: the same, and the first stays as it was.
+    Sim third = Sim::Start(" /s");
+    E2E_CHECK_EQ(1u, third.WaitExit());
+    E2E_CHECK(Visible(main));
+    E2E_CHECK(first.Running());
+    E2E_CHECK_EQ(0u, first.Exit());
+}
+
+E2E_SCENARIO(foreign_window_with_the_title_counts_as_an_instance)
+{
+    gForeignTrayCallbacks.clear();
+    HWND foreign = CreateForeignWindow("zuvovuzozuzo FOR some other program");
+    E2E_REQUIRE(foreign != nullptr);
+    Sim sim = Sim::Start("");
+    E2E_CHECK_EQ(1u, sim.WaitExit());
+    E2E_CHECK(sim.Windows().empty());
+    E2E_CHECK_EQ(1u, gForeignTrayCallbacks.size());
+    if (gForeignTrayCallbacks.size() == 1) {
+        E2E_CHECK_EQ(1001u, gForeignTrayCallbacks[0].first);
+        E2E_CHECK_EQ(0x203, gForeignTrayCallbacks[0].second);
+    }
+    DestroyWindow(foreign);
+}
+
+E2E_SCENARIO(no_board_or_no_driver_ends_with_1_and_no_window)
+{
+    const char* machines[] = {
+        "board=0x0110",         // an NVIDIA chip the utility does not support
+        "mech=2 slot=1:0",      // a board the second configuration mechanism cannot reach
+        "driver=missing",       // no VELKOR.VXD
+        "driver=refuse",        // VELKOR.VXD refuses to map the registers
+    };
+    for (const char* machine : machines) {
+        Sim sim = Sim::Start("", machine);
+        bool windowSeen = false;
+        WaitUntil([&] {
+            windowSeen = windowSeen || !sim.Windows().empty();
+            return !sim.Running();
+        });
+        E2E_CHECK_EQ(1u, sim.WaitExit());
+        E2E_CHECK_MSG(!windowSeen, machine);
+        E2E_CHECK_MSG(TrayIcons().empty(), machine);
+    }
+}
+
+E2E_SCENARIO(unusable_sim_setup_is_named_and_ends_with_2)
+{
+    const struct {
+        const char* setup;
+        const char* named;
+    } cases[] = {{"board=TNT2 colour=blue", "colour"}, {"xtal=15", "xtal"}};
+    for (const auto& c : cases) {
+        Sim sim = Sim::Start("", c.setup);
+        HWND box = nullptr;
+        std::string text = MessageBoxText(sim, &box);
+        E2E_CHECK_MSG(text.find(c.named) != std::string::npos, "'" << text << "' should name " << c.named);
+        Shot(std::string("bad-setup-") + c.named, box);
+        if (box)
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        E2E_CHECK_EQ(2u, sim.WaitExit());
+    }
+}
+
+E2E_SCENARIO(start_with_s_sets_the_kept_boot_clocks_again)
+{
+    // A TNT2 at its defaults (125/150 MHz) with kept clocks 145/160 stored for it.
+    WriteDword(kSettingsKey, "Device", 2);
+    WriteDword(kSettingsKey, "Gracie", 145);
+    WriteDword(kSettingsKey, "George", 160);
+    {
+        // "/q" only hides: the chip keeps its clocks.
+        Chip chip;
+        E2E_REQUIRE(chip.Prepare("board=TNT2"));
+        uint32_t gfxWord = chip.Read32(0x680500), memWord = chip.Read32(0x680504);
+        Sim sim = Sim::Start(" /q");
+        ExpectStartsHidden(sim, " /q");
+        E2E_CHECK_EQ(gfxWord, chip.Read32(0x680500));
+        E2E_CHECK_EQ(memWord, chip.Read32(0x680504));
+        E2E_CHECK_EQ(0u, sim.Exit());
+    }
+    Chip chip;
+    E2E_REQUIRE(chip.Prepare("board=TNT2"));
+    Sim sim = Sim::Start(" -s");
+    ExpectStartsHidden(sim, " -s");
+    E2E_CHECK_EQ(chip.WordFor(145, 0, 2), chip.Read32(0x680500));
+    E2E_CHECK_EQ(chip.WordFor(160, 1, 2), chip.Read32(0x680504));
+    E2E_CHECK_EQ(145u, chip.GfxMHz());
+    E2E_CHECK_EQ(160u, chip.MemMHz());
+
+    HWND main = sim.MainWindow();
+    TrayCallback(main, 1001, 0x203);
+    E2E_CHECK(WaitUntil([&] { return Visible(main); }));
+    E2E_CHECK_EQ(145, SliderPos(main, kGfxSlider));
+    E2E_CHECK_EQ(160, SliderPos(main, kMemSlider));
+    E2E_CHECK_EQ(std::string("Graphics Core Clock at 145 MHz"), Text(main, kGfxLabel));
+    E2E_CHECK_EQ(std::string("Memory Clock at 160 MHz"), Text(main, kMemLabel));
+    // The graphics range grew to include the kept clock (115..140 by default).
+    E2E_CHECK_EQ(115, SliderMin(main, kGfxSlider));
+    E2E_CHECK_EQ(145, SliderMax(main, kGfxSlider));
+    E2E_CHECK_EQ(0u, sim.Exit());
+}
