@@ -12,10 +12,10 @@ LimitsWork CurrentLimits()
 
 void TakeLimits(const LimitsWork& work)
 {
-    gApp.gfx.min = work.gfxMin;
-    gApp.gfx.max = work.gfxMax;
-    gApp.mem.min = work.memMin;
-    gApp.mem.max = work.memMax;
+    gApp.gfx.min = work.workGfxMin;
+    gApp.gfx.max = work.workGfxMax;
+    gApp.mem.min = work.workMemMin;
+    gApp.mem.max = work.workMemMax;
 }
 
 LimitsWork DefaultLimits()
@@ -27,10 +27,10 @@ LimitsWork DefaultLimits()
 uint32_t* LimitOfEdit(LimitsWork* work, uint32_t editId)
 {
     switch (editId) {
-    case kLimitEditGfxMin: return &work->gfxMin;
-    case kLimitEditGfxMax: return &work->gfxMax;
-    case kLimitEditMemMin: return &work->memMin;
-    case kLimitEditMemMax: return &work->memMax;
+    case kLimitEditGfxMin: return &work->workGfxMin;
+    case kLimitEditGfxMax: return &work->workGfxMax;
+    case kLimitEditMemMin: return &work->workMemMin;
+    case kLimitEditMemMax: return &work->workMemMax;
     default: return nullptr;
     }
 }
@@ -55,19 +55,19 @@ int StepLimit(LimitsWork* work, uint32_t spinId, int32_t delta)
     bool allowed;
     switch (spinId) {
     case kLimitSpinGfxMin:
-        value = &work->gfxMin;
+        value = &work->workGfxMin;
         allowed = up ? LowerLimitCanRise(*value, gApp.gfx) : *value > gApp.gfx.floor;
         break;
     case kLimitSpinGfxMax:
-        value = &work->gfxMax;
+        value = &work->workGfxMax;
         allowed = up ? *value < gApp.gfx.ceiling : UpperLimitCanFall(*value, gApp.gfx);
         break;
     case kLimitSpinMemMin:
-        value = &work->memMin;
+        value = &work->workMemMin;
         allowed = up ? LowerLimitCanRise(*value, gApp.mem) : *value > gApp.mem.floor;
         break;
     case kLimitSpinMemMax:
-        value = &work->memMax;
+        value = &work->workMemMax;
         allowed = up ? *value < gApp.mem.ceiling : UpperLimitCanFall(*value, gApp.mem);
         break;
     default:
@@ -140,7 +140,8 @@ int TakeTypedLimit(LimitsWork* work, uint32_t editId, const char* text)
 
 static bool SameLimits(const LimitsWork& a, const LimitsWork& b)
 {
-    return a.gfxMin == b.gfxMin && a.gfxMax == b.gfxMax && a.memMin == b.memMin && a.memMax == b.memMax;
+    return a.workGfxMin == b.workGfxMin && a.workGfxMax == b.workGfxMax && a.workMemMin == b.workMemMin &&
+           a.workMemMax == b.workMemMax;
 }
 
 bool LimitsResetEnabled(const LimitsWork& work)

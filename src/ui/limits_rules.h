@@ -18,10 +18,10 @@ const uint32_t kLimitSpinMemMin = 1119;
 const int kLimitTextChars = 30;
 
 struct LimitsWork {
-    uint32_t gfxMin;
-    uint32_t gfxMax;
-    uint32_t memMin;
-    uint32_t memMax;
+    uint32_t workGfxMin;
+    uint32_t workGfxMax;
+    uint32_t workMemMin;
+    uint32_t workMemMax;
 };
 
 // The working copy from and to gApp's slider ranges.

@@ -149,8 +149,7 @@ E2E_SCENARIO(apply_no_writes_back_the_clocks_before_the_apply_and_says_so)
     E2E_CHECK_EQ(164u, chip.MemMHz());
     Click(keep, kNo);
     E2E_CHECK(WaitGone(keep));
-    Shot("apply_restore_message");
-    AnswerRestoreMessage(sim);
+    AnswerRestoreMessage(sim, "apply_restore_message");
     ExpectShownAndRunning(main, chip, 130, 155);
     E2E_CHECK(WaitUntil([&] { return Focus(main) == GetDlgItem(main, kClose); }));
     E2E_CHECK(!HasValue(kSettingsKey, "Gracie"));

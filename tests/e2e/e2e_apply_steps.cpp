@@ -117,10 +117,12 @@ void KeepClocks(const Sim& sim, HWND main, int gfxMHz, int memMHz)
     E2E_CHECK(WaitUntil([&] { return Text(main, kGfxLabel) == GfxLabel(gfxMHz); }));
 }
 
-void AnswerRestoreMessage(const Sim& sim)
+void AnswerRestoreMessage(const Sim& sim, const char* shotName)
 {
     HWND box = WaitForDialog(sim, kRestoreTitle);
     E2E_REQUIRE(box);
+    if (shotName)
+        Shot(shotName);
     E2E_CHECK_EQ(std::string(kRestoreText), StaticTexts(box));
     E2E_CHECK(GetWindow(box, GW_OWNER) == nullptr);  // no owner: it shows even with the window hidden
     Click(box, IDOK);

@@ -54,8 +54,9 @@ HWND OpenConfirmation(const Sim& sim, HWND main, int gfxMHz, int memMHz);
 HWND ConfirmUntilKeep(const Sim& sim, HWND confirmation, DWORD* elapsedMs = nullptr);
 // Sliders to the clocks, "&Apply", "&OK", "&Yes": a kept apply.
 void KeepClocks(const Sim& sim, HWND main, int gfxMHz, int memMHz);
-// Waits for the restore message, checks it and presses its OK.
-void AnswerRestoreMessage(const Sim& sim);
+// Waits for the restore message, checks it and presses its OK; a picture of
+// the screen with the message when shotName is given.
+void AnswerRestoreMessage(const Sim& sim, const char* shotName = nullptr);
 
 // Sliders, labels and the chip at these clocks, "&Apply" disabled.
 void ExpectShownAndRunning(HWND main, const Chip& chip, int gfxMHz, int memMHz);

@@ -78,9 +78,9 @@ TEST_F(LimitsRules, HeldSpinButtonsStopAtTheirBounds)
         gApp.mem.selected = c.memSelected;
         LimitsWork work = CurrentLimits();
         if (c.gfxSelected > gApp.gfx.max)
-            work.gfxMax = gApp.gfx.max = c.gfxSelected;
+            work.workGfxMax = gApp.gfx.max = c.gfxSelected;
         if (c.memSelected > gApp.mem.max)
-            work.memMax = gApp.mem.max = c.memSelected;
+            work.workMemMax = gApp.mem.max = c.memSelected;
         EXPECT_EQ(c.expected, Hold(&work, c.spin, c.delta));
     }
 }
@@ -89,9 +89,9 @@ TEST_F(LimitsRules, OneStepIsOneMegahertzAndOtherSourcesChangeNothing)
 {
     LimitsWork work = CurrentLimits();
     EXPECT_EQ(1, StepLimit(&work, kLimitSpinGfxMin, -37));
-    EXPECT_EQ(116u, work.gfxMin);
+    EXPECT_EQ(116u, work.workGfxMin);
     EXPECT_EQ(1, StepLimit(&work, kLimitSpinMemMax, 5));
-    EXPECT_EQ(165u, work.memMax);
+    EXPECT_EQ(165u, work.workMemMax);
     EXPECT_EQ(0, StepLimit(&work, kLimitSpinGfxMax, 0));
     const LimitsWork before = work;
     for (uint32_t other : {0u, 1105u, 1111u, 1115u, 1120u})
@@ -108,12 +108,12 @@ TEST_F(LimitsRules, ALowerLimitBelowTheFloorCanRiseButNotFall)
     EXPECT_EQ(0, StepLimit(&work, kLimitSpinGfxMin, kUp));  // the slider sits at 90
     gApp.gfx.selected = 125;
     EXPECT_EQ(1, StepLimit(&work, kLimitSpinGfxMin, kUp));
-    EXPECT_EQ(91u, work.gfxMin);
+    EXPECT_EQ(91u, work.workGfxMin);
     EXPECT_EQ(0, StepLimit(&work, kLimitSpinGfxMin, kDown));  // still below the floor
-    work.gfxMin = 101;
+    work.workGfxMin = 101;
     EXPECT_EQ(1, StepLimit(&work, kLimitSpinGfxMin, kDown));
     EXPECT_EQ(0, StepLimit(&work, kLimitSpinGfxMin, kDown));
-    EXPECT_EQ(100u, work.gfxMin);
+    EXPECT_EQ(100u, work.workGfxMin);
 }
 
 TEST(ParseLimitNumber, ReadsLikeTheCLibrary)
@@ -216,7 +216,7 @@ TEST_F(LimitsRules, ButtonsFollowTheCurrentAndTheInitialLimits)
     LimitsWork work = CurrentLimits();
     EXPECT_FALSE(LimitsApplyEnabled(work));
     EXPECT_FALSE(LimitsResetEnabled(work));
-    uint32_t* fields[] = {&work.gfxMin, &work.gfxMax, &work.memMin, &work.memMax};
+    uint32_t* fields[] = {&work.workGfxMin, &work.workGfxMax, &work.workMemMin, &work.workMemMax};
     for (uint32_t* field : fields) {
         *field += 1;
         EXPECT_TRUE(LimitsApplyEnabled(work));
@@ -229,10 +229,10 @@ TEST_F(LimitsRules, ButtonsFollowTheCurrentAndTheInitialLimits)
     EXPECT_FALSE(LimitsApplyEnabled(work));
     EXPECT_TRUE(LimitsResetEnabled(work));
     work = DefaultLimits();
-    EXPECT_EQ(115u, work.gfxMin);
-    EXPECT_EQ(140u, work.gfxMax);
-    EXPECT_EQ(140u, work.memMin);
-    EXPECT_EQ(166u, work.memMax);
+    EXPECT_EQ(115u, work.workGfxMin);
+    EXPECT_EQ(140u, work.workGfxMax);
+    EXPECT_EQ(140u, work.workMemMin);
+    EXPECT_EQ(166u, work.workMemMax);
     EXPECT_TRUE(LimitsApplyEnabled(work));
     EXPECT_FALSE(LimitsResetEnabled(work));
 }
@@ -242,7 +242,7 @@ TEST_F(LimitsRules, ResetIgnoresTheSliderAndTakeCopiesAllFour)
     gApp.gfx.selected = 160;  // outside the initial range
     gApp.gfx.max = 160;
     LimitsWork work = DefaultLimits();
-    EXPECT_EQ(140u, work.gfxMax);
+    EXPECT_EQ(140u, work.workGfxMax);
     TakeLimits(work);
     EXPECT_EQ(115u, gApp.gfx.min);
     EXPECT_EQ(140u, gApp.gfx.max);

@@ -26,10 +26,10 @@ static void ShowLimitValue(uint32_t editId, uint32_t value)
 
 static void ShowLimitValues()
 {
-    ShowLimitValue(kLimitEditGfxMin, work.gfxMin);
-    ShowLimitValue(kLimitEditGfxMax, work.gfxMax);
-    ShowLimitValue(kLimitEditMemMin, work.memMin);
-    ShowLimitValue(kLimitEditMemMax, work.memMax);
+    ShowLimitValue(kLimitEditGfxMin, work.workGfxMin);
+    ShowLimitValue(kLimitEditGfxMax, work.workGfxMax);
+    ShowLimitValue(kLimitEditMemMin, work.workMemMin);
+    ShowLimitValue(kLimitEditMemMax, work.workMemMax);
 }
 
 // The field shows its working value afterwards, whether the text was taken or not.

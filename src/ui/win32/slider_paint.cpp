@@ -19,6 +19,13 @@ static uint32_t IsSliderPressed(HWND window)
     return window == gApp.ui.pressedSlider ? gApp.ui.sliderPressed : 0;
 }
 
+static RGBQUAD Quad(COLORREF colour)
+{
+    RGBQUAD quad = {GetBValue(colour), GetGValue(colour), GetRValue(colour), 0};
+    return quad;
+}
+
+// 8 x 8 checkerboard of the button face (0) and the button highlight (1).
 static HBITMAP CreateDitherBitmap()
 {
     struct {
@@ -33,14 +40,8 @@ static HBITMAP CreateDitherBitmap()
     info.header.biBitCount = 1;
     info.header.biCompression = BI_RGB;
     info.header.biClrUsed = 2;
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
-    info.colours[0].rgbRed = GetRValue(face);
-    info.colours[0].rgbGreen = GetGValue(face);
-    info.colours[0].rgbBlue = GetBValue(face);
-    info.colours[1].rgbRed = GetRValue(light);
-    info.colours[1].rgbGreen = GetGValue(light);
-    info.colours[1].rgbBlue = GetBValue(light);
+    info.colours[0] = Quad(GetSysColor(COLOR_BTNFACE));
+    info.colours[1] = Quad(GetSysColor(COLOR_BTNHIGHLIGHT));
 
     uint8_t bits[kDitherBytes];
     FillDitherPattern(bits);
@@ -77,6 +78,7 @@ static void DrawFrame(HDC dc, const SliderLayout& s)
     DrawEdge(dc, &right, EDGE_SUNKEN, BF_TOP | BF_RIGHT | BF_BOTTOM);
 }
 
+// A diamond without outline, then its four sides as sunken diagonal edges.
 static void DrawThumb(HDC dc, const SliderLayout& s, HBRUSH fill)
 {
     HBRUSH oldBrush = static_cast<HBRUSH>(SelectObject(dc, fill));
@@ -141,18 +143,16 @@ static LRESULT PaintSlider(HWND window)
         pattern = CreatePatternBrush(dither);
     }
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    HGDIOBJ oldBrush = SelectObject(dc, solid);
-    DrawThumb(dc, s, pressed ? pattern : solid);
+    DrawThumb(dc, s, pattern ? pattern : solid);
     if (GetFocus() == window)
         DrawFocusRect(dc, &client);
     SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
 
     DeleteObject(solid);
-    if (pressed) {
+    if (pattern)
         DeleteObject(pattern);
+    if (dither)
         DeleteObject(dither);
-    }
     EndPaint(window, &paint);
     return 1;
 }
