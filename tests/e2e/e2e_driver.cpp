@@ -240,7 +240,11 @@ HWND Sim::MainWindow(int timeoutMs)
         },
         timeoutMs);
     if (!main_) {
-        RecordFailure(__FILE__, __LINE__, "the main window did not appear");
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_, &code);
+        RecordFailure(__FILE__, __LINE__,
+                      Running() ? std::string("the main window did not appear")
+                                : "the program ended with exit code " + std::to_string(code) + " before its window appeared");
         throw ScenarioAbort();
     }
     return main_;
@@ -382,6 +386,19 @@ std::vector<HWND> TrayIcons()
         },
         tray);
     return icons;
+}
+
+bool TrayIconsCountable()
+{
+    HWND taskbar = FindWindowA("Shell_TrayWnd", NULL);
+    return !(taskbar && IsWindowVisible(taskbar));
+}
+
+bool WaitForTrayIcons(size_t count, int timeoutMs)
+{
+    if (!TrayIconsCountable())
+        return true;
+    return WaitUntil([&] { return TrayIcons().size() == count; }, timeoutMs);
 }
 
 // ---- Layout --------------------------------------------------------------------

@@ -168,6 +168,12 @@ bool MenuOpen();
 
 // The icon windows in Wine's stand-alone tray (one per icon of any program).
 std::vector<HWND> TrayIcons();
+// Whether icons can be counted: not on a virtual desktop, whose taskbar
+// draws them itself without a window each.
+bool TrayIconsCountable();
+// Waits until the tray holds this many icons; true at once where icons
+// cannot be counted.
+bool WaitForTrayIcons(size_t count, int timeoutMs = 10000);
 
 // ---- Layout --------------------------------------------------------------
 

@@ -85,5 +85,5 @@ E2E_SCENARIO(mouse_drag_close_and_tray_as_a_person)
     POINT exitItem = {(items.left + items.right) / 2, items.bottom - (items.bottom - items.top) / 6};
     Xdotool("mousemove " + At(exitItem) + " click 1");
     E2E_CHECK_EQ(0u, sim.WaitExit());
-    E2E_CHECK(WaitUntil([] { return TrayIcons().empty(); }));
+    E2E_CHECK(WaitForTrayIcons(0));
 }

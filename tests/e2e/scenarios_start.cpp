@@ -20,7 +20,7 @@ void ExpectStartsHidden(Sim& sim, const std::string& tail)
     E2E_CHECK_MSG(!Visible(main), "tail '" << tail << "'");
     PumpFor(300);
     E2E_CHECK_MSG(!Visible(main), "tail '" << tail << "', a moment later");
-    E2E_CHECK_MSG(WaitUntil([] { return TrayIcons().size() == 1; }), "tail '" << tail << "': one tray icon");
+    E2E_CHECK_MSG(WaitForTrayIcons(1), "tail '" << tail << "': one tray icon");
 }
 
 void ExpectStartsVisible(Sim& sim, const std::string& tail)
@@ -93,7 +93,7 @@ E2E_SCENARIO(start_switches_hide_the_window)
         Sim sim = Sim::Start(tail);
         ExpectStartsHidden(sim, tail);
         E2E_CHECK_EQ(0u, sim.Exit());
-        E2E_CHECK_MSG(WaitUntil([] { return TrayIcons().empty(); }), "tail '" << tail << "': icon removed");
+        E2E_CHECK_MSG(WaitForTrayIcons(0), "tail '" << tail << "': icon removed");
     }
 }
 
@@ -119,7 +119,7 @@ E2E_SCENARIO(second_start_shows_the_first_and_ends)
     E2E_CHECK_EQ(1u, second.WaitExit());
     E2E_CHECK(Visible(main));
     E2E_CHECK_EQ(main, GetForegroundWindow());
-    E2E_CHECK_EQ(1u, TrayIcons().size());
+    E2E_CHECK(WaitForTrayIcons(1));
 
     // Visible already: the same, and the first stays as it was.
     Sim third = Sim::Start(" /s");
@@ -162,7 +162,7 @@ E2E_SCENARIO(no_board_or_no_driver_ends_with_1_and_no_window)
         });
         E2E_CHECK_EQ(1u, sim.WaitExit());
         E2E_CHECK_MSG(!windowSeen, machine);
-        E2E_CHECK_MSG(TrayIcons().empty(), machine);
+        E2E_CHECK_MSG(WaitForTrayIcons(0, 0), machine);
     }
 }
 
