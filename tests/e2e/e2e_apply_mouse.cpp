@@ -14,7 +14,7 @@ std::string At(int x, int y)
 void ClickOn(HWND window)
 {
     POINT p = CentreOf(window);
-    XdotoolWait("mousemove " + At(p.x, p.y) + " click 1");
+    Xdotool("mousemove " + At(p.x, p.y) + " click 1");
 }
 
 }  // namespace
@@ -33,11 +33,11 @@ E2E_SCENARIO(apply_by_mouse_drag_apply_ok_yes)
     const int margin = (track.bottom - track.top) / 2;  // about half a thumb at each end
     const int thumbX = track.left + margin + (125 - low) * (track.right - track.left - 2 * margin) / (high - low);
     const int y = (track.top + track.bottom) / 2;
-    E2E_REQUIRE(XdotoolWait("mousemove " + At(thumbX, y)) == 0);
-    XdotoolWait("mousedown 1");
-    XdotoolWait("mousemove " + At(thumbX + 30, y));
-    XdotoolWait("mousemove " + At(thumbX + 60, y));
-    XdotoolWait("mouseup 1");
+    E2E_REQUIRE(Xdotool("mousemove " + At(thumbX, y)) == 0);
+    Xdotool("mousedown 1");
+    Xdotool("mousemove " + At(thumbX + 30, y));
+    Xdotool("mousemove " + At(thumbX + 60, y));
+    Xdotool("mouseup 1");
     E2E_REQUIRE(WaitUntil([&] { return SliderPos(main, kGfxSlider) > 126; }));
     const int wanted = SliderPos(main, kGfxSlider);
     Note("dragged to " + std::to_string(wanted) + " MHz");

@@ -2,7 +2,6 @@
 #include "e2e_apply_steps.h"
 
 #include <commctrl.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <vector>
@@ -231,48 +230,6 @@ bool SpinBarrier(HWND dialog, int spinId)
     SendMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(0, 0));
     PostMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(100, 0));
     return WaitUntil([&] { return LOWORD(SendMessageA(spin, UDM_GETPOS, 0, 0)) == 100; });
-}
-
-int XdotoolWait(const std::string& arguments, int timeoutMs)
-{
-    static int calls = 0;
-    const std::string marker =
-        "/tmp/velkor-e2e-xdotool-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++calls);
-    std::string dosMarker = "Z:" + marker;
-    for (char& c : dosMarker)
-        c = c == '/' ? '\\' : c;
-    DeleteFileA(dosMarker.c_str());
-    // Written aside and renamed, so the code is complete when the file appears.
-    const std::string command = "/bin/sh -c \"/usr/bin/xdotool " + arguments + "; echo $? > " + marker +
-                                ".tmp; mv " + marker + ".tmp " + marker + "\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info))
-        return -1;
-    if (info.hThread)
-        CloseHandle(info.hThread);
-    if (info.hProcess)
-        CloseHandle(info.hProcess);
-    int code = -1;
-    WaitUntil(
-        [&] {
-            HANDLE file = CreateFileA(dosMarker.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL,
-                                      OPEN_EXISTING, 0, NULL);
-            if (file == INVALID_HANDLE_VALUE)
-                return false;
-            char text[16] = "";
-            DWORD got = 0;
-            ReadFile(file, text, sizeof text - 1, &got, NULL);
-            CloseHandle(file);
-            code = atoi(text);
-            return true;
-        },
-        timeoutMs);
-    DeleteFileA(dosMarker.c_str());
-    return code;
 }
 
 COLORREF ScreenPicture::At(int x, int y) const

@@ -88,11 +88,6 @@ void PostSpinClick(HWND dialog, int spinId, bool up);
 // the dialog never reads). At most 99 clicks may be outstanding.
 bool SpinBarrier(HWND dialog, int spinId);
 
-// xdotool with these arguments, waited for (Wine hands out no handle for a
-// host program, so the end is told by a marker file); its exit code, or -1
-// when it did not finish within the time.
-int XdotoolWait(const std::string& arguments, int timeoutMs = 15000);
-
 // A part of the screen as it is now, pixels as 0x00BBGGRR.
 struct ScreenPicture {
     RECT area = {};

@@ -95,14 +95,14 @@ E2E_SCENARIO(logo_link_turns_red_under_the_pointer_and_blue_off_it)
 
     // The pointer away from the link, then over it, then away again.
     POINT away = CentreOf(GetDlgItem(main, kReset));
-    XdotoolWait("mousemove " + At(away.x, away.y));
+    Xdotool("mousemove " + At(away.x, away.y));
     PumpFor(300);
     const int blueBefore = CountColour(CaptureScreen(area), blue);
     POINT over = CentreOf(link);
-    XdotoolWait("mousemove " + At(over.x, over.y));
+    Xdotool("mousemove " + At(over.x, over.y));
     ScreenPicture hovered = CaptureScreen(area);
     Shot("link_under_the_pointer", main);
-    XdotoolWait("mousemove " + At(away.x, away.y));
+    Xdotool("mousemove " + At(away.x, away.y));
     const int blueAfter = CountColour(CaptureScreen(area), blue);
 
     Note("blue pixels " + std::to_string(blueBefore) + ", red under the pointer " +
