@@ -224,7 +224,7 @@ E2E_SCENARIO(close_hides_and_saves_restore_shows_live_clocks)
 
     // The close box hides and saves the same way.
     DeleteKeyTree(kSettingsKey);
-    PostMessageA(main, WM_CLOSE, 0, 0);
+    PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     E2E_CHECK(WaitUntil([&] { return !Visible(main); }));
     E2E_CHECK(ValueNames(kSettingsKey) == six);
     chip.Close();

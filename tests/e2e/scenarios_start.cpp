@@ -2,6 +2,10 @@
 // simulator's set-up, and the start that sets the kept boot clocks again.
 #include "e2e_driver.h"
 
+#include <stdlib.h>
+
+#include <algorithm>
+
 namespace {
 
 using namespace e2e;
@@ -221,4 +225,28 @@ E2E_SCENARIO(start_with_s_sets_the_kept_boot_clocks_again)
     E2E_CHECK_EQ(115, SliderMin(main, kGfxSlider));
     E2E_CHECK_EQ(145, SliderMax(main, kGfxSlider));
     E2E_CHECK_EQ(0u, sim.Exit());
+}
+
+// Not a check: how long a start takes on this machine, from CreateProcess to
+// the window on the screen. Runs with VELKOR_E2E_MEASURE=1.
+E2E_SCENARIO(measure_start_to_shown_window)
+{
+    if (!getenv("VELKOR_E2E_MEASURE")) {
+        Note("not run: set VELKOR_E2E_MEASURE=1");
+        return;
+    }
+    std::vector<DWORD> times;
+    for (int run = 0; run < 7; ++run) {
+        DWORD start = GetTickCount();
+        Sim sim = Sim::Start("");
+        HWND main = sim.MainWindow();
+        E2E_CHECK(WaitUntil([&] { return Visible(main); }, 30000));
+        times.push_back(GetTickCount() - start);
+        E2E_CHECK_EQ(0u, sim.Exit());
+    }
+    std::sort(times.begin(), times.end());
+    std::string all;
+    for (DWORD t : times)
+        all += std::to_string(t) + " ";
+    Note("start to shown window, ms: " + all + "(median " + std::to_string(times[times.size() / 2]) + ")");
 }
