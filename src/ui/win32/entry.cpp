@@ -22,10 +22,25 @@ void RegisterCommonControls()
     InitCommonControls();
 }
 
+// The clock searches and readouts are defined in double precision, but the
+// x87 unit starts in extended precision under this runtime. Rounding every
+// result to 53 bits makes the program pick the words the calculator and the
+// unit tests pick.
+void UseDoublePrecision()
+{
+#if defined(__i386__)
+    unsigned short control;
+    __asm__ volatile("fnstcw %0" : "=m"(control));
+    control = static_cast<unsigned short>((control & ~0x0300u) | 0x0200u);
+    __asm__ volatile("fldcw %0" : : "m"(control));
+#endif
+}
+
 }  // namespace
 
 int RunVelkor(HINSTANCE instance, const char* commandLine)
 {
+    UseDoublePrecision();
     StartSwitch startSwitch = ParseStartSwitch(CommandLineTail(commandLine));
     gApp.hideCountdown = startSwitch == StartSwitch::None ? 0 : 1;
     // "-s" in the Startup folder sets the kept boot clocks again at log-on;

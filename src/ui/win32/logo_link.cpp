@@ -1,5 +1,6 @@
 // The logo, drawn over the dialog's own background through its mask, and the
 // link below it, which the main window drives with the pointer and clicks.
+#include "ui/win32/subclass.h"
 #include "ui/win32/ui_win32.h"
 
 #include <shellapi.h>
@@ -59,10 +60,7 @@ LRESULT CALLBACK LogoProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 {
     if (message == WM_PAINT)
         return PaintLogo(window);
-    WNDPROC previous = reinterpret_cast<WNDPROC>(GetPropA(window, "OldWndClass"));
-    if (!previous)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return CallWindowProcA(previous, window, message, wParam, lParam);
+    return CallOriginalProc(window, message, wParam, lParam);
 }
 
 static HWND MainWindow()

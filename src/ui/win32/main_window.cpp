@@ -7,11 +7,11 @@
 #include "settings/settings_store.h"
 #include "ui/main_window_rules.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/subclass.h"
 #include "ui/win32/ui_win32.h"
 
 namespace {
 
-const char kOldWndClassProperty[] = "OldWndClass";
 const char kSliderProperty[] = "Slider";
 const UINT kRedrawEverything = RDW_UPDATENOW | RDW_ALLCHILDREN;
 
@@ -36,20 +36,12 @@ void SetSliderRange(int sliderId, int minLabelId, int maxLabelId, const ClockDom
     SetControlNumber(maxLabelId, domain.max);
 }
 
-// Hands a control to a replacement window procedure, keeping the old one in
-// the property the replacement calls through.
-void Subclass(HWND control, WNDPROC procedure)
-{
-    SetPropA(control, kOldWndClassProperty, reinterpret_cast<HANDLE>(GetWindowLongA(control, GWL_WNDPROC)));
-    SetWindowLongA(control, GWL_WNDPROC, reinterpret_cast<LONG>(procedure));
-}
-
 void SubclassSlider(int sliderId, int sliderNumber)
 {
     HWND slider = Control(sliderId);
     // The slider painting looks at "Slider" on its first message, so it is set first.
     SetPropA(slider, kSliderProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(sliderNumber)));
-    Subclass(slider, SliderProc);
+    SubclassControl(slider, SliderProc);
 }
 
 void ShowClock(int sliderId, int labelId, const char* format, uint32_t mhz)
@@ -157,7 +149,7 @@ void OnInitDialog()
     // The icon is added bare and at once given its picture and tip.
     NotifyTray(kTrayAdd, NULL, "NULL");
     NotifyTray(kTrayModify, static_cast<HICON>(gApp.ui.largeIcon), "Velkor");
-    Subclass(Control(IDC_LOGO), LogoProc);
+    SubclassControl(Control(IDC_LOGO), LogoProc);
 }
 
 void OnShowWindow()

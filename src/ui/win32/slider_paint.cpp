@@ -1,6 +1,7 @@
 // The clock sliders: standard trackbars whose painting is ours. The channel
 // shows the default, raised and overclocked bands; the thumb is a sunken
 // diamond, dithered while the mouse button holds it.
+#include "ui/win32/subclass.h"
 #include "ui/win32/ui_win32.h"
 
 #include <commctrl.h>
@@ -165,8 +166,5 @@ LRESULT CALLBACK SliderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         SetPressedSlider(window, 1);
     else if (message == WM_LBUTTONUP)
         SetPressedSlider(window, 0);
-    WNDPROC previous = reinterpret_cast<WNDPROC>(GetPropA(window, "OldWndClass"));
-    if (!previous)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return CallWindowProcA(previous, window, message, wParam, lParam);
+    return CallOriginalProc(window, message, wParam, lParam);
 }
