@@ -232,47 +232,6 @@ bool SpinBarrier(HWND dialog, int spinId)
     return WaitUntil([&] { return LOWORD(SendMessageA(spin, UDM_GETPOS, 0, 0)) == 100; });
 }
 
-COLORREF ScreenPicture::At(int x, int y) const
-{
-    if (x < area.left || x >= area.right || y < area.top || y >= area.bottom)
-        return 0xFFFFFFFFu;
-    return pixels[static_cast<size_t>(y - area.top) * (area.right - area.left) + (x - area.left)];
-}
-
-ScreenPicture CaptureScreen(const RECT& area)
-{
-    PumpFor(300);  // let the program finish painting
-    ScreenPicture picture;
-    picture.area = area;
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    if (width <= 0 || height <= 0)
-        return picture;
-    HDC screen = GetDC(NULL);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    const uint32_t* bgrx = static_cast<const uint32_t*>(bits);
-    picture.pixels.resize(static_cast<size_t>(width) * height);
-    for (size_t i = 0; i < picture.pixels.size(); ++i) {
-        const uint32_t p = bgrx[i];  // 0x00RRGGBB in memory order B, G, R
-        picture.pixels[i] = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(NULL, screen);
-    return picture;
-}
-
 RECT ClientOnScreen(HWND window)
 {
     RECT r;

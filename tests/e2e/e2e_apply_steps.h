@@ -88,14 +88,6 @@ void PostSpinClick(HWND dialog, int spinId, bool up);
 // the dialog never reads). At most 99 clicks may be outstanding.
 bool SpinBarrier(HWND dialog, int spinId);
 
-// A part of the screen as it is now, pixels as 0x00BBGGRR.
-struct ScreenPicture {
-    RECT area = {};
-    std::vector<COLORREF> pixels;
-    // x, y in screen coordinates; 0xFFFFFFFF outside the area.
-    COLORREF At(int x, int y) const;
-};
-ScreenPicture CaptureScreen(const RECT& area);
 // The area of a window's client rectangle on the screen.
 RECT ClientOnScreen(HWND window);
 std::string Hex(COLORREF colour);

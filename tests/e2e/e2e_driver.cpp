@@ -947,45 +947,64 @@ bool ScreenshotMode()
     return !gScreenshotDir.empty();
 }
 
-void Shot(const std::string& name, HWND window)
+COLORREF ScreenPicture::At(int x, int y) const
 {
-    if (!ScreenshotMode())
-        return;
+    if (x < area.left || x >= area.right || y < area.top || y >= area.bottom)
+        return 0xFFFFFFFFu;
+    return pixels[static_cast<size_t>(y - area.top) * (area.right - area.left) + (x - area.left)];
+}
+
+ScreenPicture CaptureScreen(const RECT& area)
+{
     PumpFor(300);  // let the program finish painting
-    RECT rect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (window)
-        GetWindowRect(window, &rect);
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    ScreenPicture picture;
+    picture.area = area;
+    const int width = area.right - area.left, height = area.bottom - area.top;
     if (width <= 0 || height <= 0)
-        return;
+        return picture;
     HDC screen = GetDC(NULL);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = -height;  // top-down
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, NULL, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     GdiFlush();
-    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-    int stride = (width * 3 + 3) & ~3;
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* row = static_cast<const uint8_t*>(bits) + static_cast<size_t>(y) * stride;
-        for (int x = 0; x < width; ++x) {
-            uint8_t* out = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-            out[0] = row[x * 3 + 2];
-            out[1] = row[x * 3 + 1];
-            out[2] = row[x * 3];
-        }
+    const uint32_t* bgrx = static_cast<const uint32_t*>(bits);
+    picture.pixels.resize(static_cast<size_t>(width) * height);
+    for (size_t i = 0; i < picture.pixels.size(); ++i) {
+        const uint32_t p = bgrx[i];  // 0x00RRGGBB in memory order B, G, R
+        picture.pixels[i] = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
     }
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(NULL, screen);
+    return picture;
+}
+
+void Shot(const std::string& name, HWND window)
+{
+    if (!ScreenshotMode())
+        return;
+    RECT rect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (window)
+        GetWindowRect(window, &rect);
+    ScreenPicture picture = CaptureScreen(rect);
+    if (picture.pixels.empty())
+        return;
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    std::vector<uint8_t> rgb(picture.pixels.size() * 3);
+    for (size_t i = 0; i < picture.pixels.size(); ++i) {
+        rgb[i * 3] = GetRValue(picture.pixels[i]);
+        rgb[i * 3 + 1] = GetGValue(picture.pixels[i]);
+        rgb[i * 3 + 2] = GetBValue(picture.pixels[i]);
+    }
 
     std::vector<uint8_t> png = EncodePng(width, height, rgb);
     std::string path = gScreenshotDir + "\\" + name + ".png";

@@ -257,6 +257,15 @@ int Xdotool(const std::string& arguments);
 // The centre of a window in screen (and X root) coordinates.
 POINT CentreOf(HWND window);
 
+// A part of the screen as it is now, pixels as 0x00BBGGRR.
+struct ScreenPicture {
+    RECT area = {};
+    std::vector<COLORREF> pixels;
+    // x, y in screen coordinates; 0xFFFFFFFF outside the area.
+    COLORREF At(int x, int y) const;
+};
+ScreenPicture CaptureScreen(const RECT& area);
+
 // In screenshot mode (--screenshots DIR) saves the screen area of a window
 // (or the whole screen for null) as DIR/NAME.png; otherwise nothing.
 void Shot(const std::string& name, HWND window = nullptr);
