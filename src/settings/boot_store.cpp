@@ -104,6 +104,22 @@ static void StoreForOlderDriver(Registry* registry)
     gApp.mem.pendingBoot = 0;
 }
 
+// The companion's record and the entry that starts it go together: a word
+// without its start is never read, and a start with a stale word sets clocks
+// the user no longer keeps. The driver's key is closed here when open.
+static void RemoveCompanionRecords(Registry* registry, RegKey key, bool keyOpen)
+{
+    if (keyOpen) {
+        registry->DeleteValue(key, "Krusty");
+        registry->Close(key);
+    }
+    RegKey run;
+    if (registry->OpenForWrite(kRunKey, &run)) {
+        registry->DeleteValue(run, "NvInitialize");
+        registry->Close(run);
+    }
+}
+
 static void StoreForCompanion(Registry* registry)
 {
     // A key path that does not fit is a key that cannot be opened: the writes
@@ -127,32 +143,25 @@ static void StoreForCompanion(Registry* registry)
     gApp.gfx.pendingBoot = 0;
     gApp.mem.pendingBoot = 0;
 
-    if (gfxMHz == gApp.gfx.defaultClock && memMHz == gApp.mem.defaultClock) {
-        // Nothing to restore: the companion's record and its start go together.
-        if (keyOpen) {
-            registry->DeleteValue(key, "Krusty");
-            registry->Close(key);
-        }
-        RegKey run;
-        if (registry->OpenForWrite(kRunKey, &run)) {
-            registry->DeleteValue(run, "NvInitialize");
-            registry->Close(run);
-        }
+    // Nothing to restore, or no way to write both halves of the pair (a
+    // cut-off command line would start the wrong file): the board boots at
+    // its defaults rather than at clocks from an earlier store.
+    char command[256];
+    const bool atDefaults = gfxMHz == gApp.gfx.defaultClock && memMHz == gApp.mem.defaultClock;
+    if (atDefaults || !keyOpen || !JoinText(command, sizeof command, gApp.installPath, kCompanionFileName)) {
+        RemoveCompanionRecords(registry, key, keyOpen);
         return;
     }
 
-    if (keyOpen) {
-        registry->SetDword(key, "Krusty", ScrambleBootClocks(gfxMHz, memMHz, gApp.deviceId, seed));
-        registry->Close(key);
-    }
-    char command[256];
-    if (!JoinText(command, sizeof command, gApp.installPath, kCompanionFileName))
-        return;  // a cut-off command line would start the wrong file
     RegKey run;
-    if (registry->Create(kRunKey, &run)) {
-        registry->SetString(run, "NvInitialize", command);
-        registry->Close(run);
+    if (!registry->Create(kRunKey, &run)) {
+        RemoveCompanionRecords(registry, key, keyOpen);
+        return;
     }
+    registry->SetDword(key, "Krusty", ScrambleBootClocks(gfxMHz, memMHz, gApp.deviceId, seed));
+    registry->Close(key);
+    registry->SetString(run, "NvInitialize", command);
+    registry->Close(run);
 }
 
 int StoreBootClocks()

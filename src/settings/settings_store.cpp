@@ -58,14 +58,16 @@ static void SetBoardConstants(ClockDomain* domain, const DomainConstants& consta
 }
 
 // A stored limit counts only on its own side of the default clock, so the
-// default always stays inside the range.
+// default always stays inside the range. A maximum past the board's ceiling
+// is the user's own choice and stands, as long as a slider can carry it.
 static void TakeStoredLimits(Registry* registry, RegKey key, const char* minName,
                              const char* maxName, ClockDomain* domain)
 {
     uint32_t value;
     if (ReadRegistryDword(registry, key, minName, &value) && value < domain->defaultClock)
         domain->min = value;
-    if (ReadRegistryDword(registry, key, maxName, &value) && value > domain->defaultClock)
+    if (ReadRegistryDword(registry, key, maxName, &value) && value > domain->defaultClock &&
+        value <= kLargestSliderClock)
         domain->max = value;
 }
 
@@ -86,13 +88,16 @@ static void FollowLiveClock(ClockDomain* domain, uint32_t liveMHz)
 }
 
 // The clock to program for one domain at start: the stored boot clock when
-// there is one that differs from the live clock, else 0 (leave it alone).
+// it differs from the live clock and lies within the limits the load has
+// settled, else 0 (leave it alone). A record is no limit: it never widens
+// the range, so a hand-edited or stale one is neither applied nor saved.
 static uint32_t TakeStoredBootClock(ClockDomain* domain, uint32_t storedMHz)
 {
     if (storedMHz == 0 || storedMHz == domain->applied)
         return 0;
+    if (storedMHz < domain->min || storedMHz > domain->max)
+        return 0;
     domain->selected = storedMHz;
-    WidenRangeTo(domain, storedMHz);
     return storedMHz;
 }
 
@@ -140,11 +145,14 @@ int LoadSettings()
     FollowLiveClock(&gApp.mem, ReadMemClock());
 
     // Start mode that sets the kept boot clocks again without the display
-    // driver or the companion: once, then the flag is spent.
+    // driver or the companion: once, then the flag is spent. The records
+    // count only while the user keeps clocks across a reboot ("Reboot"
+    // stored as 0); with the box ticked they are stale.
     if (applyStored) {
         gApp.applyStoredAtStart = 0;
-        uint32_t gfxMHz = TakeStoredBootClock(&gApp.gfx, storedGfx);
-        uint32_t memMHz = TakeStoredBootClock(&gApp.mem, storedMem);
+        const bool keptAcrossReboot = gApp.resetOnReboot == 0;
+        uint32_t gfxMHz = keptAcrossReboot ? TakeStoredBootClock(&gApp.gfx, storedGfx) : 0;
+        uint32_t memMHz = keptAcrossReboot ? TakeStoredBootClock(&gApp.mem, storedMem) : 0;
         ApplyClocks(gfxMHz, memMHz);
     }
     return 1;

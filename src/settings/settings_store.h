@@ -8,6 +8,10 @@
 
 extern const char kSettingsKey[];  // "SOFTWARE\\Ostrane\\Velkor"
 
+// The sliders take their range as two signed 16-bit words: a stored limit or
+// clock above this would show and save as a negative or wrapped number.
+const uint32_t kLargestSliderClock = 0x7FFF;
+
 // Board constants, stored limits and flag, installation directory and live
 // clocks into gApp. Always 1; the registry's state is never reported.
 int LoadSettings();

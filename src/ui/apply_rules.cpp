@@ -6,11 +6,21 @@
 #include "settings/boot_store.h"
 #include "settings/settings_store.h"
 
-void RevertTargets(uint32_t keepResult, uint32_t* gfxMHz, uint32_t* memMHz)
+RevertPoint TakeRevertPoint()
+{
+    RevertPoint point;
+    point.gfxBefore = gApp.gfx.applied;
+    point.memBefore = gApp.mem.applied;
+    point.gfxBaseline = gApp.gfx.baseline;
+    point.memBaseline = gApp.mem.baseline;
+    return point;
+}
+
+void RevertTargets(const RevertPoint& point, uint32_t keepResult, uint32_t* gfxMHz, uint32_t* memMHz)
 {
     const bool declined = keepResult == kKeepDeclined;
-    *gfxMHz = declined ? gApp.gfx.applied : gApp.gfx.baseline;
-    *memMHz = declined ? gApp.mem.applied : gApp.mem.baseline;
+    *gfxMHz = declined ? point.gfxBefore : point.gfxBaseline;
+    *memMHz = declined ? point.memBefore : point.memBaseline;
 }
 
 bool StartsBootStore(uint32_t keepResult, uint32_t resetOnReboot)
@@ -47,12 +57,19 @@ void RunApply(ApplyDialogs* dialogs)
     SaveSettings();
     gApp.resetOnRebootApplied = gApp.resetOnReboot;
 
+    // What the confirmation shows is what "&OK" writes, even if a Restore
+    // puts the sliders back while it is open.
+    const uint32_t gfxConfirmed = gApp.gfx.selected;
+    const uint32_t memConfirmed = gApp.mem.selected;
     dialogs->RunConfirmation();
     if (gApp.ui.confirmResult != 1)
         return;
 
     CancelBootStore(dialogs);
-    ApplyClocks(gApp.gfx.selected, gApp.mem.selected);
+    // No message is handled from here to the write: the point is exactly
+    // the clocks the write replaces.
+    const RevertPoint revertPoint = TakeRevertPoint();
+    ApplyClocks(gfxConfirmed, memConfirmed);
 
     dialogs->RunKeepOrRevert();
     const uint32_t keepResult = gApp.ui.keepResult;
@@ -65,7 +82,7 @@ void RunApply(ApplyDialogs* dialogs)
     }
 
     uint32_t gfxMHz, memMHz;
-    RevertTargets(keepResult, &gfxMHz, &memMHz);
+    RevertTargets(revertPoint, keepResult, &gfxMHz, &memMHz);
     ApplyClocks(gfxMHz, memMHz);
     ReadBackClocks(false);
     dialogs->RepaintScreen();

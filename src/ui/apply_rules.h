@@ -45,10 +45,19 @@ void RunApply(ApplyDialogs* dialogs);
 // Timer kBootTimer fired at the main window.
 void RunBootStore(ApplyDialogs* dialogs);
 
+// The clocks a revert may write back, fixed from gApp right before the chip
+// is written. The dialogs that follow run message loops in which a Restore
+// reloads the settings (and with them `applied`); the revert must still go
+// back to the clocks that ran before.
+struct RevertPoint {
+    uint32_t gfxBefore, memBefore;      // the clocks before the apply
+    uint32_t gfxBaseline, memBaseline;  // start-up or the last boot store
+};
+RevertPoint TakeRevertPoint();
 // The clocks a revert writes back: "&No" (and every other way of declining)
 // returns to the clocks that ran before the apply, a time-out to those of
 // start-up or of the last boot store.
-void RevertTargets(uint32_t keepResult, uint32_t* gfxMHz, uint32_t* memMHz);
+void RevertTargets(const RevertPoint& point, uint32_t keepResult, uint32_t* gfxMHz, uint32_t* memMHz);
 // Whether a finished keep-or-revert dialog schedules the boot store.
 bool StartsBootStore(uint32_t keepResult, uint32_t resetOnReboot);
 

@@ -155,6 +155,33 @@ E2E_SCENARIO(apply_no_writes_back_the_clocks_before_the_apply_and_says_so)
     E2E_CHECK(!HasValue(kSettingsKey, "Gracie"));
 }
 
+E2E_SCENARIO(apply_restore_during_keep_or_revert_then_no_still_writes_back)
+{
+    Chip chip;
+    Sim sim = Sim::Start("", "board=TNT2");
+    HWND main = StartShown(&sim, &chip);
+    const uint32_t gfxWord = chip.Read32(0x680500), memWord = chip.Read32(0x680504);
+    MoveSlider(main, kGfxSlider, 140);
+    HWND keep = ConfirmUntilKeep(sim, OpenConfirmation(sim, main, 140, 150));
+    E2E_CHECK_EQ(140u, chip.GfxMHz());
+
+    // A tray double click, then "&Restore": each reloads the settings while
+    // the dialog waits, which the stored maximum shows.
+    WriteDword(kSettingsKey, "GFX Max", 150);
+    TrayCallback(main, 1001, WM_LBUTTONDBLCLK);
+    E2E_CHECK(WaitUntil([&] { return SliderMax(main, kGfxSlider) == 150; }));
+    WriteDword(kSettingsKey, "GFX Max", 155);
+    PostMessageA(main, WM_COMMAND, 250, 0);
+    E2E_CHECK(WaitUntil([&] { return SliderMax(main, kGfxSlider) == 155; }));
+    E2E_CHECK(IsWindow(keep) && Visible(keep));
+    Click(keep, kNo);
+    E2E_CHECK(WaitGone(keep));
+    AnswerRestoreMessage(sim);
+    E2E_CHECK_EQ(gfxWord, chip.Read32(0x680500));
+    E2E_CHECK_EQ(memWord, chip.Read32(0x680504));
+    ExpectShownAndRunning(main, chip, 125, 150);
+}
+
 E2E_SCENARIO(apply_without_an_answer_times_out_to_the_clocks_of_start_up)
 {
     Chip chip;

@@ -19,6 +19,9 @@ public:
     uint32_t confirmCommand = kCommandAccept;
     enum class Keep { Yes, No, EndedFromOutside, TimeOut } keep = Keep::Yes;
     uintptr_t timerToGive = kBootTimer;
+    // A Restore (tray, "&Restore", a second start) while a dialog is open:
+    // the main window reloads the settings inside the dialog's message loop.
+    bool restoreWhileConfirming = false, restoreWhileDeciding = false;
 
     std::vector<std::string> calls;
     // The chip's words while the keep-or-revert dialog was open.
@@ -29,6 +32,8 @@ public:
     {
         calls.push_back("confirm");
         ConfirmBegin();
+        if (restoreWhileConfirming)
+            LoadSettings();
         if (confirmCommand != 0) {
             EXPECT_EQ(1, ConfirmCommandEnds(confirmCommand));
         }
@@ -41,6 +46,8 @@ public:
             memWordWhileDeciding = chip->Peek32(kMemPllOffset);
         }
         KeepBegin();
+        if (restoreWhileDeciding)
+            LoadSettings();
         switch (keep) {
         case Keep::Yes: EXPECT_EQ(1, KeepCommandEnds(kCommandAccept)); break;
         case Keep::No: EXPECT_EQ(1, KeepCommandEnds(kCommandDecline)); break;
@@ -179,6 +186,27 @@ TEST_F(ApplyTransaction, DeclinedOrEndedFromOutsideGoesBackToTheClocksBeforeTheA
     }
 }
 
+// A Restore reloads the settings, and with them `applied`, while the dialogs
+// wait: what the confirmation showed is written, and "&No" still goes back to
+// the clocks that ran before, so the restore message tells the truth.
+TEST_F(ApplyTransaction, RestoreWhileTheDialogsAreOpenChangesNeitherTheWriteNorTheRevert)
+{
+    dialogs_.restoreWhileConfirming = true;
+    dialogs_.restoreWhileDeciding = true;
+    dialogs_.keep = ScriptedDialogs::Keep::No;
+    Select(140, 166);
+
+    RunApply(&dialogs_);
+
+    EXPECT_EQ(140u, ClockOfWord(dialogs_.gfxWordWhileDeciding));
+    EXPECT_EQ(166u, ClockOfWord(dialogs_.memWordWhileDeciding));
+    EXPECT_EQ((Calls{"confirm", "keep", "repaint", "restored", "show+focus"}), dialogs_.calls);
+    EXPECT_EQ(125u, LiveGfx());
+    EXPECT_EQ(150u, LiveMem());
+    EXPECT_EQ(125u, gApp.gfx.applied);
+    EXPECT_EQ(150u, gApp.mem.selected);
+}
+
 TEST_F(ApplyTransaction, TimeOutGoesBackToTheBaselineEvenAfterAnUnrecordedKeptApply)
 {
     SetLiveClocks(130, 155);
@@ -274,7 +302,7 @@ TEST(ApplyRules, RevertTargetsAndBootStoreByOutcome)
     } reverts[] = {{kKeepDeclined, 130, 155}, {kKeepTimedOut, 125, 150}, {7, 125, 150}};
     for (const auto& c : reverts) {
         uint32_t gfx = 0, mem = 0;
-        RevertTargets(c.keepResult, &gfx, &mem);
+        RevertTargets(TakeRevertPoint(), c.keepResult, &gfx, &mem);
         EXPECT_EQ(c.gfx, gfx) << c.keepResult;
         EXPECT_EQ(c.mem, mem) << c.keepResult;
     }

@@ -271,7 +271,7 @@ TEST_F(BootStore, EmptyInstallPathGivesABareFileName)
 }
 
 // The key path and the command line are built in 256-byte buffers.
-TEST_F(BootStore, DriverKeyTooLongForTheTweakPathSkipsOnlyThatKey)
+TEST_F(BootStore, DriverKeyTooLongForTheTweakPathSkipsThatKeyAndTheLogOnEntry)
 {
     const std::string root = std::string(kTestKeyRoot) + "\\";
     struct Case {
@@ -285,13 +285,17 @@ TEST_F(BootStore, DriverKeyTooLongForTheTweakPathSkipsOnlyThatKey)
         gApp.driverKeyAsked = 0;
         const std::string key = root + std::string(c.length - root.size(), 'k');
         display_.SetDriverKey(key.c_str());
+        PutString(kTestRunKey, "NvInitialize", "C:\\Old\\Arbolt.exe");
         Keep(140, 166);
         StoreBootClocks();
         EXPECT_EQ(c.written, Has(key + "\\NVTweak\\Hardware", "Krusty"));
         EXPECT_EQ(c.written, store_->KeyExists(key + "\\NVTweak"));
-        // The rest of the store still happens.
+        // The log-on entry goes with its word; the rest of the store still happens.
+        EXPECT_EQ(c.written, Has(kTestRunKey, "NvInitialize"));
+        if (c.written) {
+            EXPECT_EQ("\\Arbolt.exe", String(kTestRunKey, "NvInitialize"));
+        }
         EXPECT_EQ(140u, Dword(kTestSettingsKey, "Gracie"));
-        EXPECT_EQ("\\Arbolt.exe", String(kTestRunKey, "NvInitialize"));
         EXPECT_EQ(0u, gApp.gfx.pendingBoot);
     }
     // No cut-off key was made in place of the real one.
@@ -300,20 +304,28 @@ TEST_F(BootStore, DriverKeyTooLongForTheTweakPathSkipsOnlyThatKey)
             << open;
 }
 
-TEST_F(BootStore, InstallPathTooLongForTheCommandSkipsOnlyTheRunEntry)
+// "Krusty" and "NvInitialize" are written together and removed together: an
+// install path too long for the command removes the earlier pair instead of
+// leaving a word that no entry reads, or an entry that sets stale clocks.
+TEST_F(BootStore, InstallPathTooLongForTheCommandKeepsThePairTogether)
 {
     gApp.driverBuild = kNewerBuild;
     for (size_t length : {244, 245, 255}) {
         SCOPED_TRACE(length);
         store_->Wipe();
-        PutString(kTestRunKey, "NvInitialize", "C:\\Old\\Arbolt.exe");
+        PlantOldRecords();
         std::string path(length, 'd');
         memcpy(gApp.installPath, path.c_str(), length + 1);
         Keep(140, 166);
         StoreBootClocks();
-        EXPECT_EQ(ExpectedWord(140, 166, 0x12345678), Dword(kTestSimTweakKey, "Krusty"));
-        EXPECT_EQ(length <= 244 ? path + "\\Arbolt.exe" : "C:\\Old\\Arbolt.exe",
-                  String(kTestRunKey, "NvInitialize"));
+        EXPECT_EQ(140u, Dword(kTestSettingsKey, "Gracie"));
+        if (length <= 244) {
+            EXPECT_EQ(ExpectedWord(140, 166, 0x12345678), Dword(kTestSimTweakKey, "Krusty"));
+            EXPECT_EQ(path + "\\Arbolt.exe", String(kTestRunKey, "NvInitialize"));
+        } else {
+            EXPECT_FALSE(Has(kTestSimTweakKey, "Krusty"));
+            EXPECT_FALSE(Has(kTestRunKey, "NvInitialize"));
+        }
     }
 }
 

@@ -119,6 +119,32 @@ TEST_F(SettingsStore, StoredLimitsCountOnlyOnTheirSideOfTheDefault)
     }
 }
 
+// The sliders carry their range as signed 16-bit words: a stored limit they
+// cannot carry is ignored like any other unusable value, so it is neither
+// shown nor saved back at exit.
+TEST_F(SettingsStore, StoredLimitsASliderCannotCarryAreIgnored)
+{
+    const LimitCase cases[] = {
+        {"all ones", {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}, {115, 140, 140, 166}},
+        {"sign bit", {124, 0x80000000, 149, 0x80000000}, {124, 140, 149, 166}},
+        {"past 16 bits", {124, 0x10000 + 200, 149, 60000}, {124, 140, 149, 166}},
+        {"just past a signed word", {124, 32768, 149, 32768}, {124, 140, 149, 166}},
+        {"the largest a slider holds", {124, 32767, 149, 32767}, {124, 32767, 149, 32767}},
+    };
+    for (const LimitCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        PutLimits(2, c.stored[0], c.stored[1], c.stored[2], c.stored[3]);
+        LoadSettings();
+        EXPECT_EQ(c.expected[0], gApp.gfx.min);
+        EXPECT_EQ(c.expected[1], gApp.gfx.max);
+        EXPECT_EQ(c.expected[2], gApp.mem.min);
+        EXPECT_EQ(c.expected[3], gApp.mem.max);
+        SaveSettings();
+        EXPECT_EQ(c.expected[1], Dword(kTestSettingsKey, "GFX Max"));
+        EXPECT_EQ(c.expected[3], Dword(kTestSettingsKey, "MEM Max"));
+    }
+}
+
 TEST_F(SettingsStore, LimitsOfAnotherBoardKindAreIgnoredButRebootIsHonoured)
 {
     struct Case {
@@ -304,7 +330,8 @@ TEST_F(SettingsStore, InstallPathIsAlwaysATerminatedStringThatFits)
 // The start mode that sets the stored boot clocks itself.
 TEST_F(SettingsStore, StartModeAppliesStoredBootClocksOnce)
 {
-    PutLimits(2, 115, 140, 140, 166);
+    PutLimits(2, 115, 150, 140, 166);
+    PutDword(kTestSettingsKey, "Reboot", 0);
     PutDword(kTestSettingsKey, "Gracie", 150);
     PutDword(kTestSettingsKey, "George", 160);
     gApp.applyStoredAtStart = 1;
@@ -315,7 +342,7 @@ TEST_F(SettingsStore, StartModeAppliesStoredBootClocksOnce)
     EXPECT_EQ(160u, gApp.mem.selected);
     EXPECT_EQ(125u, gApp.gfx.applied);  // the clocks read at the load
     EXPECT_EQ(150u, gApp.mem.applied);
-    EXPECT_EQ(150u, gApp.gfx.max);  // widened to hold the stored clock
+    EXPECT_EQ(150u, gApp.gfx.max);  // the stored limit that holds the kept clock
     EXPECT_EQ(115u, gApp.gfx.min);
     EXPECT_EQ(150u, ClockOfWord(LiveGfxWord()));
     EXPECT_EQ(160u, ClockOfWord(LiveMemWord()));
@@ -347,12 +374,13 @@ TEST_F(SettingsStore, StartModeLeavesDomainsWithoutADifferentStoredClock)
         {"both, Device of another board", true, 110, 5, 1, 0, 0},
         {"both, flag not set", true, 110, 2, 0, 0, 0},
         {"both, flag 2 is not the start mode", true, 110, 2, 2, 0, 0},
-        {"graphics lower, below the range", true, 110, 2, 1, 2, 2},
+        {"graphics lower, inside the range", true, 118, 2, 1, 2, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         store_->Wipe();
         PutLimits(c.device, 115, 140, 140, 166);
+        PutDword(kTestSettingsKey, "Reboot", 0);
         if (c.storeGracie)
             PutDword(kTestSettingsKey, "Gracie", c.gracie);
         PutDword(kTestSettingsKey, "George", 160);
@@ -367,7 +395,53 @@ TEST_F(SettingsStore, StartModeLeavesDomainsWithoutADifferentStoredClock)
         EXPECT_LE(gApp.gfx.min, gApp.gfx.selected);
         EXPECT_EQ(c.flag == 1 ? 0u : c.flag, gApp.applyStoredAtStart);
     }
-    EXPECT_EQ(110u, gApp.gfx.min);
+}
+
+// A kept clock is set again only while the user keeps clocks across a reboot
+// and only inside the limits the load has settled; it never moves them.
+TEST_F(SettingsStore, StartModeTakesOnlyKeptClocksWithinTheSettledLimits)
+{
+    struct Case {
+        const char* what;
+        bool storeReboot;
+        uint32_t reboot;
+        uint32_t gracie, george;
+        bool applied;
+    };
+    const Case cases[] = {
+        {"far above a TNT2", true, 0, 300, 400, false},
+        {"1 MHz", true, 0, 1, 1, false},
+        {"65535", true, 0, 65535, 65535, false},
+        {"all ones", true, 0, 0xFFFFFFFF, 0xFFFFFFFF, false},
+        {"just outside", true, 0, 114, 167, false},
+        {"box ticked at the last save", true, 1, 130, 155, false},
+        {"no Reboot stored", false, 0, 130, 155, false},
+        {"kept across a reboot, inside", true, 0, 130, 155, true},
+        {"on the edges", true, 0, 115, 166, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store_->Wipe();
+        PutLimits(2, 115, 140, 140, 166);
+        if (c.storeReboot)
+            PutDword(kTestSettingsKey, "Reboot", c.reboot);
+        PutDword(kTestSettingsKey, "Gracie", c.gracie);
+        PutDword(kTestSettingsKey, "George", c.george);
+        SetLiveClocks(125, 150);
+        trace_.Clear();
+        gApp.applyStoredAtStart = 1;
+        LoadSettings();
+
+        EXPECT_EQ(c.applied ? 2 : 0, RegisterWrites(kGfxPllOffset));
+        EXPECT_EQ(c.applied ? 2 : 0, RegisterWrites(kMemPllOffset));
+        EXPECT_EQ(c.applied ? c.gracie : 125u, gApp.gfx.selected);
+        EXPECT_EQ(c.applied ? c.george : 150u, gApp.mem.selected);
+        SaveSettings();
+        EXPECT_EQ(115u, Dword(kTestSettingsKey, "GFX Min"));
+        EXPECT_EQ(140u, Dword(kTestSettingsKey, "GFX Max"));
+        EXPECT_EQ(140u, Dword(kTestSettingsKey, "MEM Min"));
+        EXPECT_EQ(166u, Dword(kTestSettingsKey, "MEM Max"));
+    }
 }
 
 TEST_F(SettingsStore, LoadWithoutABoardChangesNothing)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/win32/win32_platform.h"
 #include "registry_under_test.h"
 
@@ -57,9 +59,12 @@ public:
             ADD_FAILURE_AT(__FILE__, __LINE__) << "cannot create " << path;
             return;
         }
-        static const BYTE kNothing = 0;
-        LONG status = RegSetValueExA(key, name.c_str(), 0, type, data.empty() ? &kNothing : data.data(),
-                                     static_cast<DWORD>(data.size()));
+        // Wine's RegSetValueExA looks past the given size of a string that
+        // does not end in a NUL and stores everything up to the next NUL it
+        // finds: a NUL right behind the bytes keeps what it stores to them.
+        std::vector<uint8_t> bytes(data);
+        bytes.push_back(0);
+        LONG status = RegSetValueExA(key, name.c_str(), 0, type, bytes.data(), static_cast<DWORD>(data.size()));
         RegCloseKey(key);
         if (status != ERROR_SUCCESS)
             ADD_FAILURE_AT(__FILE__, __LINE__) << "cannot set " << path << " " << name << ": " << status;

@@ -1,5 +1,6 @@
-// The single-instance rule: a running instance is found by its main window's
-// title and asked to show itself as if its tray icon had been double-clicked.
+// The single-instance rule: the first start claims a named mutex for its whole
+// run; a later start finds the running instance by its main window's title
+// and asks it to show itself as if its tray icon had been double-clicked.
 #include <windows.h>
 
 #include "ui/main_window_rules.h"
@@ -8,7 +9,16 @@
 
 namespace {
 
-// Whether the last search found an instance (the search runs once a process).
+// Claimed by the running instance and held until its process ends. Other
+// programs (the installer) test for it by this name.
+const char kInstanceMutexName[] = "OstraneVelkorInstance";
+
+// A start that lost the claim waits this long for the winner's window: the
+// winner may still be finding its board.
+const DWORD kWindowWaitMilliseconds = 10000;
+const DWORD kWindowPollMilliseconds = 100;
+
+// Whether the last search found an instance.
 BOOL gInstanceFound = FALSE;
 
 const LPARAM kLeftDoubleClick = 0x203;
@@ -27,11 +37,46 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM)
     return FALSE;
 }
 
-}  // namespace
-
-int FindRunningInstance()
+// A window titled as a main window is told to show itself: 1 when found.
+int ShowInstanceWindow()
 {
     gInstanceFound = FALSE;
     EnumWindows(CheckWindow, 0);
     return gInstanceFound ? 1 : 0;
+}
+
+// Another start holds the claim. Its window is asked to show itself once it
+// appears; if that start ends first without a window, the claim passes to
+// this one (an abandoned mutex is handed to the waiter) and it runs instead.
+int WaitForClaimHolder(HANDLE claim)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (ShowInstanceWindow()) {
+            CloseHandle(claim);
+            return 1;
+        }
+        DWORD waited = WaitForSingleObject(claim, kWindowPollMilliseconds);
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+            return ShowInstanceWindow();  // the claim is ours now and stays held
+        if (GetTickCount() - start >= kWindowWaitMilliseconds) {
+            CloseHandle(claim);
+            return 1;  // it runs but shows no window: still only one instance
+        }
+    }
+}
+
+}  // namespace
+
+int FindRunningInstance()
+{
+    // Two starts at the same moment both find no window; only one of them
+    // can create the mutex. The handle is never closed by the winner: the
+    // system releases it when the process ends, however it ends.
+    HANDLE claim = CreateMutexA(NULL, TRUE, kInstanceMutexName);
+    if (claim && GetLastError() == ERROR_ALREADY_EXISTS)
+        return WaitForClaimHolder(claim);
+    // Claimed (or the name is unusable): a window of another program with the
+    // title still counts as a running instance.
+    return ShowInstanceWindow();
 }
