@@ -44,6 +44,8 @@ target_link_libraries(Arbolt PRIVATE ${VELKOR_WIN32_LIBS})
 add_executable(arbolt-sim WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/arbolt_sim_main.cpp ${ARBOLT_RESOURCES})
 target_link_libraries(arbolt-sim PRIVATE ${VELKOR_WIN32_LIBS})
 
+include(${CMAKE_SOURCE_DIR}/cmake/installer.cmake)
+
 enable_testing()
 foreach(dir tests/wine tests/e2e)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)

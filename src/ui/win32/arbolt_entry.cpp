@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include "settings/boot_restore.h"
+#include "ui/start_switches.h"
 #include "ui/win32/double_precision.h"
+#include "ui/win32/setup_commands.h"
 
 namespace {
 
@@ -23,8 +25,9 @@ int RunArbolt(const char* commandLine)
 {
     SilenceSystemMessages();
     UseDoublePrecision();  // the same PLL words Velkor's apply writes
-    // The restore takes no switches: whatever follows the program name is
-    // ignored. A switch would be read here, before the board is touched.
-    (void)commandLine;
+    // The installer's switches need no board; any other tail is ignored.
+    SetupSwitch setup = ParseSetupSwitch(CommandLineTail(commandLine));
+    if (setup != SetupSwitch::None)
+        return RunSetupCommand(setup);
     return static_cast<int>(RestoreKeptClocks());
 }
