@@ -21,6 +21,8 @@ const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Unin
 const char kOstraneKey[] = "SOFTWARE\\Ostrane";
 const char kFilesOfVelkor[][16] = {"Velkor.exe", "Arbolt.exe", "ReadMe.txt"};
 const DWORD kVelkorRunning = 4;  // exit code of setup and uninstall while Velkor runs
+const char kRunningText[] =
+    "Velkor is running. Please exit it first (right-click its tray icon, then Exit) and click Retry.";
 
 std::string FolderOf(const std::string& path)
 {
@@ -56,6 +58,36 @@ DWORD RunVerbatim(const std::string& commandLine, DWORD* elapsedMs = nullptr)
         TerminateProcess(info.hProcess, 99);
     CloseHandle(info.hProcess);
     return code;
+}
+
+struct TextSearch {
+    DWORD processId;
+    const std::string* text;
+    HWND found;
+};
+
+BOOL CALLBACK CheckForText(HWND window, LPARAM data)
+{
+    TextSearch* search = reinterpret_cast<TextSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (Text(child) == *search->text) {
+            search->found = window;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+// A visible top-level window of the process that holds a control with this text.
+HWND WindowShowingText(DWORD processId, const std::string& text)
+{
+    TextSearch search = {processId, &text, nullptr};
+    EnumWindows(CheckForText, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 bool FileExists(const std::string& path)
@@ -326,6 +358,28 @@ E2E_SCENARIO(installer_custom_folder_with_spaces_tray_start_and_a_running_velkor
         E2E_CHECK_EQ(kVelkorRunning, Install("", "silent reinstall while Velkor runs"));
         E2E_CHECK(!FileExists(folder + "\\ReadMe.txt"));
         E2E_CHECK_EQ(kVelkorRunning, Uninstall(folder, "silent uninstall while Velkor runs"));
+
+        // Not silent: the user is asked, and may give up.
+        std::string command = "\"" + SetupPath() + "\"";
+        std::vector<char> buffer(command.begin(), command.end());
+        buffer.push_back('\0');
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION setup = {};
+        E2E_REQUIRE(CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &setup));
+        HWND question = nullptr;
+        E2E_CHECK(WaitUntil([&] { return (question = WindowShowingText(setup.dwProcessId, kRunningText)) != nullptr; },
+                            20000));
+        if (question)
+            PostMessageA(question, WM_COMMAND, IDCANCEL, 0);
+        DWORD code = STILL_ACTIVE;
+        WaitUntil([&] { return WaitForSingleObject(setup.hProcess, 0) == WAIT_OBJECT_0; }, 20000);
+        GetExitCodeProcess(setup.hProcess, &code);
+        if (code == STILL_ACTIVE)
+            TerminateProcess(setup.hProcess, 99);
+        CloseHandle(setup.hThread);
+        CloseHandle(setup.hProcess);
+        E2E_CHECK_EQ(kVelkorRunning, code);
         E2E_CHECK(FileExists(folder + "\\Velkor.exe"));
         E2E_CHECK(FileExists(StartupShortcut()));
         E2E_CHECK_EQ(folder, String(kSettingsKey, "Path"));
