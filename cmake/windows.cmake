@@ -43,6 +43,8 @@ add_executable(Arbolt WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/arbolt_main.cpp ${A
 target_link_libraries(Arbolt PRIVATE ${VELKOR_WIN32_LIBS})
 add_executable(arbolt-sim WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/arbolt_sim_main.cpp ${ARBOLT_RESOURCES})
 target_link_libraries(arbolt-sim PRIVATE ${VELKOR_WIN32_LIBS})
+# The yardstick of Arbolt's start-to-exit benchmark (scripts/bench-arbolt.sh).
+add_executable(do-nothing WIN32 ${CMAKE_SOURCE_DIR}/tools/bench/do_nothing_main.cpp)
 
 include(${CMAKE_SOURCE_DIR}/cmake/installer.cmake)
 

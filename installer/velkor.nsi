@@ -9,7 +9,7 @@
 ; rule nor the display driver's key is copied into this script.
 ;
 ; Silent use: /S, /D=FOLDER (last, unquoted, spaces allowed) and /TRAY (the
-; tray start at log-on). Exit code 4: Velkor runs, nothing was changed.
+; tray start at log-on). Exit code 5: Velkor runs, nothing was changed.
 
 Unicode false  ; NSIS 3's Unicode installers do not run on the 9x line
 SetCompressor /SOLID lzma
@@ -25,7 +25,7 @@ RequestExecutionLevel admin  ; HKLM and Program Files on the NT line; 9x ignores
 
 !define SETTINGS_KEY "SOFTWARE\Ostrane\Velkor"
 !define UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velkor"
-!define VELKOR_RUNNING 4  ; the companion's exit code when Velkor runs
+!define VELKOR_RUNNING 5  ; the companion's exit code when Velkor runs, and ours then
 !define RUNNING_TEXT "Velkor is running. Please exit it first (right-click its tray icon, then Exit) and click Retry."
 
 Name "Velkor"

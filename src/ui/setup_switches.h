@@ -13,7 +13,7 @@ enum class SetupSwitch : uint32_t {
 // Exit codes of the two switches.
 enum class SetupOutcome : int {
     Done = 0,           // Velkor does not run; for "-uninstall" the records are gone
-    VelkorRunning = 4,  // Velkor runs: nothing was changed
+    VelkorRunning = 5,  // Velkor runs: nothing was changed (4 is arbolt-sim's bad set-up)
 };
 
 // The whole word, in any case, after the program name (CommandLineTail());

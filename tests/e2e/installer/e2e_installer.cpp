@@ -20,7 +20,7 @@ namespace {
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velkor";
 const char kOstraneKey[] = "SOFTWARE\\Ostrane";
 const char kFilesOfVelkor[][16] = {"Velkor.exe", "Arbolt.exe", "ReadMe.txt"};
-const DWORD kVelkorRunning = 4;  // exit code of setup and uninstall while Velkor runs
+const DWORD kVelkorRunning = 5;  // exit code of setup and uninstall while Velkor runs
 const char kRunningText[] =
     "Velkor is running. Please exit it first (right-click its tray icon, then Exit) and click Retry.";
 
