@@ -35,6 +35,19 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/win32/velkor_sim_main.cpp)
   target_link_libraries(velkor-sim PRIVATE ${VELKOR_WIN32_LIBS})
 endif()
 
+# Arbolt.exe, the log-on companion that sets kept clocks again, and
+# arbolt-sim.exe on the simulated PC. No window: only the icon and the
+# version block.
+set(ARBOLT_RESOURCES ${CMAKE_SOURCE_DIR}/res/arbolt.rc)
+add_executable(Arbolt WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/arbolt_main.cpp ${ARBOLT_RESOURCES})
+target_link_libraries(Arbolt PRIVATE ${VELKOR_WIN32_LIBS})
+add_executable(arbolt-sim WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/arbolt_sim_main.cpp ${ARBOLT_RESOURCES})
+target_link_libraries(arbolt-sim PRIVATE ${VELKOR_WIN32_LIBS})
+# The yardstick of Arbolt's start-to-exit benchmark (scripts/bench-arbolt.sh).
+add_executable(do-nothing WIN32 ${CMAKE_SOURCE_DIR}/tools/bench/do_nothing_main.cpp)
+
+include(${CMAKE_SOURCE_DIR}/cmake/installer.cmake)
+
 enable_testing()
 foreach(dir tests/wine tests/e2e)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)

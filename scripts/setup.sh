@@ -6,7 +6,7 @@ set -euo pipefail
 need_packages() {
     local missing=()
     for p in cmake g++ libgtest-dev g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xdotool imagemagick \
-             fonts-wine python3 qemu-user-static; do
+             fonts-wine python3 nsis qemu-user-static; do
         dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || missing+=("$p")
     done
     # Wine's 32-bit loader needs a qemu that honours MAP_FIXED_NOREPLACE (bookworm's 7.2 does not: each
@@ -27,7 +27,7 @@ if [ -n "$missing" ]; then
     fi
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends cmake g++ libgtest-dev g++-mingw-w64-i686 wine wine32:i386 \
-        wine64 xvfb xdotool imagemagick fonts-wine python3 >/dev/null
+        wine64 xvfb xdotool imagemagick fonts-wine python3 nsis >/dev/null
     apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null
 fi
 

@@ -5,7 +5,7 @@ find_program(VELKOR_PYTHON3 python3 REQUIRED)
 set(VELKOR_PE_CHECK ${CMAKE_SOURCE_DIR}/tools/check_pe_imports.py)
 set(VELKOR_WIN98_IMPORTS ${CMAKE_SOURCE_DIR}/tools/win98-imports.txt)
 
-foreach(program Velkor velkor-sim)
+foreach(program Velkor velkor-sim Arbolt arbolt-sim)
   if(TARGET ${program})
     string(TOLOWER ${program} name)
     add_test(NAME pe_imports_${name}

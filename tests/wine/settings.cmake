@@ -7,6 +7,7 @@ add_executable(velkor_settings_tests
   ${VELKOR_UNIT_DIR}/settings_store_test.cpp
   ${VELKOR_UNIT_DIR}/boot_store_test.cpp
   ${VELKOR_UNIT_DIR}/boot_word_test.cpp
+  ${VELKOR_UNIT_DIR}/boot_restore_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/registry_under_test_win32.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/leave_records_test.cpp)
 target_include_directories(velkor_settings_tests PRIVATE ${VELKOR_UNIT_DIR})

@@ -3,7 +3,7 @@
 # code 1, show no window and not crash. Run inside with-wine.sh, on a display
 # of its own.
 #
-#   velkor_exit.sh emulated|refused VELKOR_EXE PROBE_EXE
+#   velkor_exit.sh emulated|refused VELKOR_EXE PROBE_EXE [ARBOLT_EXE]
 #
 # emulated: Wine's 16-bit kernel emulates in/out (reads give all ones).
 # refused:  that emulation is off, so in/out fault and Velkor's fault handler
@@ -19,6 +19,7 @@ set -uo pipefail
 mode=$1
 velkor=$2
 probe=$3
+arbolt=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
 case $mode in
@@ -72,6 +73,14 @@ run_watched velkor "$velkor"
 [ "$rc" -eq 1 ] || fail "Velkor.exe ended with $rc, expected 1 (no board); a crash ends with the low byte of its exception code, a hang with 124"
 if grep -qi 'unhandled' "$work/velkor.err"; then fail "Wine reported an unhandled exception: $(grep -i unhandled "$work/velkor.err")"; fi
 [ "$maps" = 0 ] || fail "Velkor.exe showed $maps window(s): $(grep '^map' "$work/velkor.windows" | tr '\n' ' ')"
+
+# Arbolt.exe at log-on on the same PC: the same silent end, exit code 1.
+if [ -n "$arbolt" ]; then
+    run_watched arbolt "$arbolt"
+    [ "$rc" -eq 1 ] || fail "Arbolt.exe ended with $rc, expected 1 (no board)"
+    if grep -qi 'unhandled' "$work/arbolt.err"; then fail "Wine reported an unhandled exception in Arbolt.exe"; fi
+    [ "$maps" = 0 ] || fail "Arbolt.exe showed $maps window(s)"
+fi
 
 # The window control costs several seconds under emulation; the watcher and
 # the display are the same in both modes, so one mode proves them.

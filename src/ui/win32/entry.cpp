@@ -7,6 +7,7 @@
 #include "board/board_detect.h"
 #include "settings/settings_store.h"
 #include "ui/start_switches.h"
+#include "ui/win32/double_precision.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/ui_win32.h"
 
@@ -20,20 +21,6 @@ const int kExitRefused = 1;
 void RegisterCommonControls()
 {
     InitCommonControls();
-}
-
-// The clock searches and readouts are defined in double precision, but the
-// x87 unit starts in extended precision under this runtime. Rounding every
-// result to 53 bits makes the program pick the words the calculator and the
-// unit tests pick.
-void UseDoublePrecision()
-{
-#if defined(__i386__)
-    unsigned short control;
-    __asm__ volatile("fnstcw %0" : "=m"(control));
-    control = static_cast<unsigned short>((control & ~0x0300u) | 0x0200u);
-    __asm__ volatile("fldcw %0" : : "m"(control));
-#endif
 }
 
 }  // namespace

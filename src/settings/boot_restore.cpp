@@ -1,0 +1,82 @@
+#include "settings/boot_restore.h"
+
+#include <string.h>
+
+#include "board/board_detect.h"
+#include "clock/clock_programming.h"
+#include "settings/board_table.h"
+#include "settings/boot_store.h"
+#include "settings/boot_word.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+bool WithinBounds(uint32_t mhz, const DomainConstants& bounds)
+{
+    return mhz >= bounds.floor && mhz <= bounds.ceiling;
+}
+
+// The record's key: the driver's key + "\NVTweak\Hardware". 0 when the two
+// do not fit together; a cut-off path would name another key.
+int BuildRecordKeyPath(char* path, uint32_t size)
+{
+    const char* driverKey = GetDisplayDriverKey();
+    size_t driverLength = strlen(driverKey);
+    size_t subkeyLength = strlen(kDriverTweakSubkey);
+    if (driverLength + subkeyLength + 1 > size)
+        return 0;
+    memcpy(path, driverKey, driverLength);
+    memcpy(path + driverLength, kDriverTweakSubkey, subkeyLength + 1);
+    return 1;
+}
+
+// A domain already at the kept clock is not touched: 0 tells ApplyClocks so.
+uint32_t ClockToProgram(uint32_t keptMHz, uint32_t liveMHz)
+{
+    return keptMHz == liveMHz ? 0 : keptMHz;
+}
+
+}  // namespace
+
+int DecodeKeptClocks(uint32_t word, uint32_t seed, uint16_t deviceId, BoardKind kind, KeptClocks* clocks)
+{
+    UnscrambleBootClocks(word, deviceId, seed, &clocks->gfxMHz, &clocks->memMHz);
+    const BoardRow* row = BoardTableRow(kind);
+    if (!row)
+        return 0;
+    return WithinBounds(clocks->gfxMHz, row->gfx) && WithinBounds(clocks->memMHz, row->mem);
+}
+
+int ReadKeptRecord(uint32_t* seed, uint32_t* word)
+{
+    Registry* registry = gApp.platform.registry;
+    char path[256];
+    RegKey key = 0;
+    if (!registry || !BuildRecordKeyPath(path, sizeof path) || !registry->OpenForRead(path, &key))
+        return 0;
+    int taken = ReadRegistryDword(registry, key, "Homer", seed) && ReadRegistryDword(registry, key, "Krusty", word);
+    registry->Close(key);
+    return taken;
+}
+
+RestoreOutcome RestoreKeptClocks()
+{
+    if (!DetectBoard()) {
+        CloseBoardDriver();  // a driver that opened but refused the mapping
+        return RestoreOutcome::NoBoard;
+    }
+
+    RestoreOutcome outcome = RestoreOutcome::Programmed;
+    uint32_t seed = 0;
+    uint32_t word = 0;
+    KeptClocks kept;
+    if (!ReadKeptRecord(&seed, &word))
+        outcome = RestoreOutcome::NoRecord;
+    else if (!DecodeKeptClocks(word, seed, gApp.deviceId, gApp.boardKind, &kept))
+        outcome = RestoreOutcome::Refused;
+    else  // detection has just read the live clocks into baseline
+        ApplyClocks(ClockToProgram(kept.gfxMHz, gApp.gfx.baseline), ClockToProgram(kept.memMHz, gApp.mem.baseline));
+
+    CloseBoardDriver();
+    return outcome;
+}

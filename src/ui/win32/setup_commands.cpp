@@ -1,0 +1,56 @@
+#include "ui/win32/setup_commands.h"
+
+#include <windows.h>
+
+#include "settings/boot_records_removal.h"
+#include "ui/main_window_rules.h"
+
+namespace {
+
+// Held by a running Velkor from its start, before its window exists.
+const char kInstanceMutexName[] = "OstraneVelkorInstance";
+
+BOOL CALLBACK NoteInstanceWindow(HWND window, LPARAM found)
+{
+    char title[kInstanceTitleBytes];
+    title[0] = '\0';
+    GetWindowTextA(window, title, sizeof title);
+    if (!IsInstanceTitle(title))
+        return TRUE;
+    *reinterpret_cast<int*>(found) = 1;
+    return FALSE;
+}
+
+// The mutex sees a Velkor still starting; the window, hidden in the tray or
+// not, also sees a Velkor of a build that holds no mutex.
+int VelkorRuns()
+{
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutexName);
+    if (mutex) {
+        CloseHandle(mutex);
+        return 1;
+    }
+    int found = 0;
+    EnumWindows(NoteInstanceWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+}  // namespace
+
+int RunSetupCommand(SetupSwitch command)
+{
+    // A running Velkor could store new records right after they are gone,
+    // and its files cannot be replaced: the caller must stop it first.
+    if (VelkorRuns())
+        return static_cast<int>(SetupOutcome::VelkorRunning);
+    if (command == SetupSwitch::Uninstall) {
+        // The uninstaller starts the installation's own companion, so this
+        // program's file is the one a log-on entry of this installation names.
+        char self[MAX_PATH];
+        DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
+        if (length == 0 || length >= sizeof self)
+            self[0] = '\0';
+        RemoveBootRecords(self);
+    }
+    return static_cast<int>(SetupOutcome::Done);
+}

@@ -1,0 +1,394 @@
+// Velkor-setup.exe and the uninstaller it writes, run silently under Wine in
+// Windows 98 mode as an administrator's script would: install, reinstall over
+// settings, a boot store by the installed layout, uninstall, and both refusing
+// while Velkor runs. Velkor-setup.exe is taken from beside velkor-sim.exe.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "../e2e_apply_steps.h"
+#include "../e2e_driver.h"
+
+using namespace e2e;
+using namespace e2e_apply;
+
+namespace {
+
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velkor";
+const char kOstraneKey[] = "SOFTWARE\\Ostrane";
+const char kFilesOfVelkor[][16] = {"Velkor.exe", "Arbolt.exe", "ReadMe.txt"};
+const DWORD kVelkorRunning = 5;  // exit code of setup and uninstall while Velkor runs
+const char kRunningText[] =
+    "Velkor is running. Please exit it first (right-click its tray icon, then Exit) and click Retry.";
+
+std::string FolderOf(const std::string& path)
+{
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+std::string SetupPath()
+{
+    return FolderOf(SimPath()) + "\\Velkor-setup.exe";
+}
+
+// Starts a command line exactly as given (Wine's own command line would
+// re-quote it and hide "_?=" and "/D=" from the program) and waits for it.
+DWORD RunVerbatim(const std::string& commandLine, DWORD* elapsedMs = nullptr)
+{
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    DWORD started = GetTickCount();
+    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info)) {
+        RecordFailure(__FILE__, __LINE__, "cannot start " + commandLine);
+        throw ScenarioAbort();
+    }
+    CloseHandle(info.hThread);
+    bool ended = WaitUntil([&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }, 60000);
+    if (elapsedMs)
+        *elapsedMs = GetTickCount() - started;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info.hProcess, &code);
+    if (!ended)
+        TerminateProcess(info.hProcess, 99);
+    CloseHandle(info.hProcess);
+    return code;
+}
+
+struct TextSearch {
+    DWORD processId;
+    const std::string* text;
+    HWND found;
+};
+
+BOOL CALLBACK CheckForText(HWND window, LPARAM data)
+{
+    TextSearch* search = reinterpret_cast<TextSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (Text(child) == *search->text) {
+            search->found = window;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+// A visible top-level window of the process that holds a control with this text.
+HWND WindowShowingText(DWORD processId, const std::string& text)
+{
+    TextSearch search = {processId, &text, nullptr};
+    EnumWindows(CheckForText, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool KeyExists(const std::string& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool HasValue(const std::string& path, const char* name)
+{
+    for (const std::string& present : ValueNames(path)) {
+        if (present == name)
+            return true;
+    }
+    return false;
+}
+
+void WriteString(const std::string& path, const std::string& name, const std::string& text)
+{
+    HKEY key;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(key);
+}
+
+std::string String(const std::string& path, const std::string& name)
+{
+    std::string text;
+    return ReadString(path, name, &text) ? text : "(missing)";
+}
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(NULL, path, csidl, FALSE);
+    return path;
+}
+
+// Velkor's records are the machine's: its shortcuts are the common ones.
+std::string ProgramsFolder()
+{
+    return ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Velkor";
+}
+
+std::string StartupShortcut()
+{
+    return ShellFolder(CSIDL_COMMON_STARTUP) + "\\Velkor.lnk";
+}
+
+// Target and arguments of a shortcut, "(none)" when it cannot be read.
+std::string ShortcutCommand(const std::string& path)
+{
+    std::string command = "(none)";
+    CoInitialize(NULL);
+    IShellLinkA* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            WCHAR widePath[MAX_PATH];
+            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
+            char target[MAX_PATH] = "", arguments[MAX_PATH] = "";
+            if (SUCCEEDED(file->Load(widePath, STGM_READ)) &&
+                SUCCEEDED(link->GetPath(target, MAX_PATH, NULL, 0)) &&
+                SUCCEEDED(link->GetArguments(arguments, MAX_PATH))) {
+                command = std::string(target) + (arguments[0] ? std::string(" ") + arguments : "");
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    return command;
+}
+
+// "a.b.c.d" of a program's own version block.
+std::string FileVersion(const std::string& path)
+{
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    std::vector<char> block(size ? size : 1);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!size || !GetFileVersionInfoA(path.c_str(), 0, size, block.data()) ||
+        !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length))
+        return "(none)";
+    return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) +
+           "." + std::to_string(HIWORD(info->dwFileVersionLS)) + "." + std::to_string(LOWORD(info->dwFileVersionLS));
+}
+
+std::string DefaultFolder()
+{
+    // $PROGRAMFILES of a 32-bit installer, as this 32-bit program sees it.
+    std::string programFiles;
+    E2E_REQUIRE(ReadString("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", &programFiles));
+    return programFiles + "\\Ostrane\\Velkor";
+}
+
+std::string Uninstaller(const std::string& folder)
+{
+    return folder + "\\Uninstall.exe";
+}
+
+// Silently, in place, so that the run can be waited for.
+std::string UninstallCommand(const std::string& folder)
+{
+    return "\"" + Uninstaller(folder) + "\" /S _?=" + folder;
+}
+
+// What a silent uninstall in place leaves of the installation: the
+// uninstaller itself in its folder.
+void RemoveLeftUninstaller(const std::string& folder)
+{
+    DeleteFileA(Uninstaller(folder).c_str());
+    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryA(FolderOf(folder).c_str());
+}
+
+// No trace of an installation from an earlier run.
+void ForgetInstallation(const std::string& folder)
+{
+    for (const char* file : kFilesOfVelkor)
+        DeleteFileA((folder + "\\" + file).c_str());
+    RemoveLeftUninstaller(folder);
+    DeleteFileA((ProgramsFolder() + "\\Velkor.lnk").c_str());
+    DeleteFileA((ProgramsFolder() + "\\Uninstall Velkor.lnk").c_str());
+    RemoveDirectoryA(ProgramsFolder().c_str());
+    DeleteFileA(StartupShortcut().c_str());
+    DeleteKeyTree(kUninstallKey);
+    DeleteKeyTree(kOstraneKey);
+    DeleteValue(kRunKey, "NvInitialize");
+}
+
+void ExpectInstalled(const std::string& folder)
+{
+    for (const char* file : kFilesOfVelkor)
+        E2E_CHECK_MSG(FileExists(folder + "\\" + file), file);
+    E2E_CHECK(FileExists(Uninstaller(folder)));
+    E2E_CHECK_EQ(folder, String(kSettingsKey, "Path"));
+    E2E_CHECK_EQ(folder + "\\Velkor.exe", ShortcutCommand(ProgramsFolder() + "\\Velkor.lnk"));
+    E2E_CHECK_EQ(Uninstaller(folder), ShortcutCommand(ProgramsFolder() + "\\Uninstall Velkor.lnk"));
+    E2E_CHECK_EQ("Velkor", String(kUninstallKey, "DisplayName"));
+    E2E_CHECK_EQ(FileVersion(folder + "\\Velkor.exe"), String(kUninstallKey, "DisplayVersion"));
+    E2E_CHECK_EQ("Ostrane", String(kUninstallKey, "Publisher"));
+    E2E_CHECK_EQ("\"" + Uninstaller(folder) + "\"", String(kUninstallKey, "UninstallString"));
+}
+
+void ExpectUninstalled(const std::string& folder)
+{
+    for (const char* file : kFilesOfVelkor)
+        E2E_CHECK_MSG(!FileExists(folder + "\\" + file), file);
+    E2E_CHECK(!FileExists(ProgramsFolder()));
+    E2E_CHECK(!FileExists(StartupShortcut()));
+    E2E_CHECK(!KeyExists(kUninstallKey));
+    E2E_CHECK(!KeyExists(kOstraneKey));
+}
+
+DWORD Install(const std::string& switches, const char* what)
+{
+    DWORD elapsed = 0;
+    DWORD code = RunVerbatim("\"" + SetupPath() + "\" /S" + switches, &elapsed);
+    Note(std::string(what) + ": exit code " + std::to_string(code) + ", " + std::to_string(elapsed) + " ms");
+    return code;
+}
+
+DWORD Uninstall(const std::string& folder, const char* what)
+{
+    DWORD elapsed = 0;
+    DWORD code = RunVerbatim(UninstallCommand(folder), &elapsed);
+    Note(std::string(what) + ": exit code " + std::to_string(code) + ", " + std::to_string(elapsed) + " ms");
+    return code;
+}
+
+}  // namespace
+
+E2E_SCENARIO(installer_default_folder_reinstall_store_and_uninstall)
+{
+    const std::string folder = DefaultFolder();
+    ForgetInstallation(folder);
+    E2E_REQUIRE(FileExists(SetupPath()));
+    E2E_REQUIRE(Install("", "silent install") == 0);
+    ExpectInstalled(folder);
+    E2E_CHECK(!FileExists(StartupShortcut()));
+    // The uninstaller exists only once installed: kept for the import check.
+    CopyFileA(Uninstaller(folder).c_str(), (FolderOf(SimPath()) + "\\Uninstall-installed.exe").c_str(), FALSE);
+    DWORD baseline = 0;
+    RunVerbatim("\"" + folder + "\\Arbolt.exe\" -running", &baseline);
+    Note("a start of Arbolt.exe that only asks whether Velkor runs: " + std::to_string(baseline) + " ms");
+
+    // The user's settings survive an installation over them.
+    const char* numbers[] = {"Device", "Reboot", "GFX Min", "GFX Max", "MEM Min", "MEM Max", "Gracie", "George"};
+    const uint32_t planted[] = {2, 0, 115, 150, 140, 170, 131, 157};
+    for (size_t i = 0; i < 8; ++i)
+        WriteDword(kSettingsKey, numbers[i], planted[i]);
+    E2E_CHECK_EQ(0u, Install("", "silent reinstall"));
+    ExpectInstalled(folder);
+    for (size_t i = 0; i < 8; ++i) {
+        uint32_t value = 0;
+        E2E_CHECK_MSG(ReadDword(kSettingsKey, numbers[i], &value) && value == planted[i], numbers[i]);
+    }
+
+    // A kept apply stored by Velkor with a newer display driver: the log-on
+    // entry names the installed companion, through "Path".
+    {
+        DisplayCoreFile core(400);
+        E2E_REQUIRE(core.Placed());
+        Chip chip;
+        Sim sim = Sim::Start("", "board=TNT2");
+        HWND main = StartShown(&sim, &chip);
+        E2E_CHECK(!Checked(main, kResetOnReboot));  // "Reboot" 0 as planted
+        KeepClocks(sim, main, 140, 160);
+        PostMessageA(main, WM_TIMER, kBootTimer, 0);
+        E2E_CHECK(WaitUntil([&] { return String(kRunKey, "NvInitialize") != "(missing)"; }));
+        E2E_CHECK_EQ(folder + "\\Arbolt.exe", String(kRunKey, "NvInitialize"));
+        E2E_CHECK_EQ(0u, sim.Exit());
+    }
+    uint32_t seed = 0, word = 0;
+    E2E_CHECK(ReadDword(kTweakKey, "Homer", &seed));
+    E2E_CHECK(ReadDword(kTweakKey, "Krusty", &word));
+    // Records of an older driver from an earlier store, and values that are not Velkor's.
+    WriteDword(kRivaTntSystemKey, "Gracie", 0x0001E30D);
+    WriteDword(kRivaTntSystemKey, "George", 0x0000880D);
+    WriteDword(kRivaTntSystemKey, "Velkor Test Other", 7);
+    WriteDword(kTweakKey, "Velkor Test Other", 7);
+    WriteString(kRunKey, "Velkor Test Other", "C:\\Other\\Other.exe");
+
+    E2E_CHECK_EQ(0u, Uninstall(folder, "silent uninstall"));
+    ExpectUninstalled(folder);
+    E2E_CHECK(!HasValue(kRunKey, "NvInitialize"));
+    E2E_CHECK(!HasValue(kTweakKey, "Krusty"));
+    E2E_CHECK(!HasValue(kRivaTntSystemKey, "Gracie"));
+    E2E_CHECK(!HasValue(kRivaTntSystemKey, "George"));
+    uint32_t seedAfter = 0;
+    E2E_CHECK(ReadDword(kTweakKey, "Homer", &seedAfter) && seedAfter == seed);
+    uint32_t other = 0;
+    E2E_CHECK(ReadDword(kRivaTntSystemKey, "Velkor Test Other", &other) && other == 7);
+    E2E_CHECK(ReadDword(kTweakKey, "Velkor Test Other", &other) && other == 7);
+    E2E_CHECK_EQ("C:\\Other\\Other.exe", String(kRunKey, "Velkor Test Other"));
+
+    RemoveLeftUninstaller(folder);
+    DeleteValue(kRunKey, "Velkor Test Other");
+    DeleteKeyTree("SOFTWARE\\NVIDIA Corporation");
+}
+
+E2E_SCENARIO(installer_custom_folder_with_spaces_tray_start_and_a_running_velkor)
+{
+    const std::string folder = "C:\\Velkor Test Folder\\My Velkor";
+    ForgetInstallation(folder);
+    E2E_REQUIRE(Install(" /TRAY /D=" + folder, "silent install to a folder with spaces, tray start") == 0);
+    ExpectInstalled(folder);
+    E2E_CHECK_EQ(folder + "\\Velkor.exe -q", ShortcutCommand(StartupShortcut()));
+
+    // Velkor running in the tray: neither setup nor uninstall changes anything.
+    {
+        Sim sim = Sim::Start(" -q", "board=TNT2");
+        sim.MainWindow();
+        DeleteFileA((folder + "\\ReadMe.txt").c_str());  // a setup that ran would bring it back
+        E2E_CHECK_EQ(kVelkorRunning, Install("", "silent reinstall while Velkor runs"));
+        E2E_CHECK(!FileExists(folder + "\\ReadMe.txt"));
+        E2E_CHECK_EQ(kVelkorRunning, Uninstall(folder, "silent uninstall while Velkor runs"));
+
+        // Not silent: the user is asked, and may give up.
+        std::string command = "\"" + SetupPath() + "\"";
+        std::vector<char> buffer(command.begin(), command.end());
+        buffer.push_back('\0');
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION setup = {};
+        E2E_REQUIRE(CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &setup));
+        HWND question = nullptr;
+        E2E_CHECK(WaitUntil([&] { return (question = WindowShowingText(setup.dwProcessId, kRunningText)) != nullptr; },
+                            20000));
+        if (question)
+            PostMessageA(question, WM_COMMAND, IDCANCEL, 0);
+        DWORD code = STILL_ACTIVE;
+        WaitUntil([&] { return WaitForSingleObject(setup.hProcess, 0) == WAIT_OBJECT_0; }, 20000);
+        GetExitCodeProcess(setup.hProcess, &code);
+        if (code == STILL_ACTIVE)
+            TerminateProcess(setup.hProcess, 99);
+        CloseHandle(setup.hThread);
+        CloseHandle(setup.hProcess);
+        E2E_CHECK_EQ(kVelkorRunning, code);
+        E2E_CHECK(FileExists(folder + "\\Velkor.exe"));
+        E2E_CHECK(FileExists(StartupShortcut()));
+        E2E_CHECK_EQ(folder, String(kSettingsKey, "Path"));
+        E2E_CHECK(KeyExists(kUninstallKey));
+        E2E_CHECK_EQ(0u, sim.Exit());
+    }
+
+    E2E_CHECK_EQ(0u, Uninstall(folder, "silent uninstall from a folder with spaces"));
+    ExpectUninstalled(folder);
+    RemoveLeftUninstaller(folder);
+    E2E_CHECK(!FileExists(FolderOf(folder)));
+}
