@@ -84,5 +84,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     InstallWin32Platform();
     gApp.platform.ports = &pc.bus;
     gApp.platform.driver = &pc.driver;
+    gApp.platform.physicalMemory = &pc.physicalMemory;
     return RunVelkor(instance, GetCommandLineA());
 }
