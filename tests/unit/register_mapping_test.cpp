@@ -117,21 +117,6 @@ TEST(VxDCallMapping, OnlyCodeAtOrdinalThreeIsCalledAndOnlyAClearCarryWithAnAddre
     EXPECT_EQ(0, MapThroughVxDCall(nullptr, FakeDpmiMap, 0xE6000000u, 0x1000, nullptr));
 }
 
-TEST(VxDCallMapping, AForwarderIsReportedWithItsTarget)
-{
-    std::vector<uint8_t> image = Kernel32Image(Entry::Forwarder);
-    uintptr_t address = 0;
-    const char* forwarder = nullptr;
-    EXPECT_EQ(ExportKind::Forwarder, FindExportByOrdinal(image.data(), 3, &address, &forwarder));
-    EXPECT_STREQ("krnl386.exe16.VxDCall2", forwarder);
-    EXPECT_EQ(0u, address);
-    // Its neighbours are code; ordinals outside 1..9 do not exist.
-    EXPECT_EQ(ExportKind::Code, FindExportByOrdinal(image.data(), 2, &address, &forwarder));
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(image.data() + kCodeRva + 0x10), address);
-    EXPECT_EQ(ExportKind::Missing, FindExportByOrdinal(image.data(), 0, &address, &forwarder));
-    EXPECT_EQ(ExportKind::Missing, FindExportByOrdinal(image.data(), 10, &address, &forwarder));
-}
-
 // ---- Detection: which way, what is mapped, and the identification check
 
 class RegisterMappingTest : public SimPcTest {
