@@ -35,7 +35,8 @@ extern "C" BOOL WINAPI StandInDeviceIoControl(DWORD code, void* in, DWORD inSize
     gRequest[0] = request[0];
     gRequest[1] = request[1];
     if (!gAperture) {
-        gAperture = static_cast<uint8_t*>(VirtualAlloc(NULL, kApertureBytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        gAperture =
+            static_cast<uint8_t*>(VirtualAlloc(NULL, kApertureBytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
         if (!gAperture)
             return FALSE;
         const uint32_t identification = 0x20114000u;  // TNT2
@@ -44,8 +45,9 @@ extern "C" BOOL WINAPI StandInDeviceIoControl(DWORD code, void* in, DWORD inSize
         CopyMemory(gAperture + 0x680500, &pllWord, 4);
     }
     char zero[4];
-    uint32_t linear = GetEnvironmentVariableA("VELKOR_STANDIN_ZERO", zero, sizeof(zero)) ? 0u
-                                                                                           : static_cast<uint32_t>(reinterpret_cast<uintptr_t>(gAperture));
+    uint32_t linear = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(gAperture));
+    if (GetEnvironmentVariableA("VELKOR_STANDIN_ZERO", zero, sizeof(zero)))
+        linear = 0;
     **static_cast<uint32_t* const*>(out) = linear;
     if (returned)
         *returned = 4;
