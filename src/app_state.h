@@ -6,6 +6,7 @@
 
 #include "platform/display.h"
 #include "platform/kernel_driver.h"
+#include "platform/physical_memory.h"
 #include "platform/ports.h"
 #include "platform/register_window.h"
 #include "platform/registry.h"
@@ -46,9 +47,11 @@ struct Platform {
     Display* display = nullptr;
     Ticks* ticks = nullptr;
     Registry* registry = nullptr;
+    PhysicalMemory* physicalMemory = nullptr;  // the way to the chip when VELKOR.VXD is missing
 };
 
 const int kPciSlots = 512;
+const int kMappedRangeCount = 3;  // register pieces mapped when VELKOR.VXD is missing
 
 // PCI configuration access layer state.
 struct PciAccessState {
@@ -110,6 +113,10 @@ struct AppState {
     uint32_t driverBuild = 0;
     DriverHandle driverHandle = 0;
     RegisterWindow* registers = nullptr;
+    // Without the driver: the register pieces mapped through DPMI, kept so
+    // that a second detection in the same run does not map them again.
+    uint32_t mappedPhysical = 0;
+    RegisterRange mappedRanges[kMappedRangeCount] = {};
     PciAccessState pci;
 
     // Clock engine

@@ -5,6 +5,7 @@
 #include "app_state.h"
 #include "board/board_kind.h"
 #include "board/pci_config.h"
+#include "board/register_mapping.h"
 #include "clock/pll_model.h"
 
 namespace {
@@ -63,6 +64,21 @@ uint32_t ReadDisplayDriverBuild(SystemInfo* system)
     return versionLS & 0xFFFFu;
 }
 
+// Has VELKOR.VXD, open already, map the whole aperture; the window or null.
+// A driver that is present but refuses is final: no other way is tried.
+RegisterWindow* MapRegistersWithDriver(KernelDriver* driver)
+{
+    MapRequest request;
+    request.physicalAddress = gApp.registerPhysical;
+    request.length = kRegisterWindowBytes;
+    uint32_t linearAddress = 0;
+    // The byte count alone tells success: a refusing driver may still have
+    // written an address.
+    if (driver->Map(gApp.driverHandle, &request, &linearAddress) == 0)
+        return nullptr;
+    return driver->WindowAt(linearAddress);
+}
+
 }  // namespace
 
 int DetectBoard()
@@ -88,20 +104,14 @@ int DetectBoard()
     gApp.driverBuild = ReadDisplayDriverBuild(platform.system);
 
     gApp.driverHandle = platform.driver->Open();
-    if (gApp.driverHandle == kInvalidDriverHandle)
+    RegisterWindow* registers = gApp.driverHandle == kInvalidDriverHandle
+                                    ? MapRegistersWithoutDriver(platform.physicalMemory, gApp.registerPhysical)
+                                    : MapRegistersWithDriver(platform.driver);
+    // Whichever way the mapping was made, nothing is read or written through
+    // it unless a chip answers there.
+    if (!ChipAnswers(registers))
         return 0;
-
-    MapRequest request;
-    request.physicalAddress = gApp.registerPhysical;
-    request.length = kRegisterWindowBytes;
-    uint32_t linearAddress = 0;
-    // The byte count alone tells success: a refusing driver may still have
-    // written an address.
-    if (platform.driver->Map(gApp.driverHandle, &request, &linearAddress) == 0)
-        return 0;
-    gApp.registers = platform.driver->WindowAt(linearAddress);
-    if (!gApp.registers)
-        return 0;
+    gApp.registers = registers;
 
     uint32_t gfxClock = ReadGfxClock();
     gApp.gfx.applied = gfxClock;

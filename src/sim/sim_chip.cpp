@@ -43,6 +43,12 @@ uint8_t SimChip::Read8(uint32_t offset)
     return value;
 }
 
+int SimChip::GuardedRead32(uint32_t offset, uint32_t* value)
+{
+    *value = Read32(offset);
+    return 1;
+}
+
 void SimChip::SetCrystal14MHz(bool crystal14)
 {
     uint32_t strap = Peek32(kStrapOffset);

@@ -7,6 +7,7 @@
 #include "platform/register_window.h"
 #include "sim/sim_trace.h"
 
+const uint32_t kChipIdOffset = 0x000000;
 const uint32_t kGfxPllOffset = 0x680500;
 const uint32_t kMemPllOffset = 0x680504;
 const uint32_t kStrapOffset = 0x101000;
@@ -19,6 +20,7 @@ public:
     uint32_t Read32(uint32_t offset) override;
     void Write32(uint32_t offset, uint32_t value) override;
     uint8_t Read8(uint32_t offset) override;
+    int GuardedRead32(uint32_t offset, uint32_t* value) override;  // never faults
 
     // Set-up and inspection without tracing.
     uint32_t Peek32(uint32_t offset) const;

@@ -143,9 +143,9 @@ int ParseChoice(const char* text, const char* const* choices, int count)
     return -1;
 }
 
-enum Key { kBoard, kSlot, kBoard2, kSlot2, kMech, kXtal, kDdr, kGfx, kMem, kDriver, kKeyCount };
-const char* const kKeyNames[kKeyCount] = {"board", "slot", "board2", "slot2", "mech",
-                                          "xtal",  "ddr",  "gfx",    "mem",   "driver"};
+enum Key { kBoard, kSlot, kBoard2, kSlot2, kMech, kXtal, kDdr, kGfx, kMem, kDriver, kDpmi, kKeyCount };
+const char* const kKeyNames[kKeyCount] = {"board", "slot", "board2", "slot2",  "mech", "xtal",
+                                          "ddr",   "gfx",  "mem",    "driver", "dpmi"};
 
 int ApplyValue(int key, const char* value, SimConfig* config)
 {
@@ -153,6 +153,7 @@ int ApplyValue(int key, const char* value, SimConfig* config)
     static const char* const kCrystals[] = {"14.31818", "13.5"};
     static const char* const kFlags[] = {"0", "1"};
     static const char* const kDriverModes[] = {"ok", "missing", "refuse"};
+    static const char* const kDpmiModes[] = {"ok", "fail", "fault"};
     int choice;
     switch (key) {
     case kBoard:
@@ -189,6 +190,11 @@ int ApplyValue(int key, const char* value, SimConfig* config)
         if ((choice = ParseChoice(value, kDriverModes, 3)) < 0)
             return 0;
         config->driver = static_cast<SimDriverMode>(choice);
+        return 1;
+    case kDpmi:
+        if ((choice = ParseChoice(value, kDpmiModes, 3)) < 0)
+            return 0;
+        config->dpmi = static_cast<SimDpmiMode>(choice);
         return 1;
     default:
         return 0;
@@ -293,6 +299,27 @@ const SimBoardPlace& SimDetectedBoard(const SimConfig& config)
     return best ? *best : config.board;
 }
 
+uint32_t SimChipIdentification(uint16_t deviceId)
+{
+    // NV4/NV5: architecture 4 in bits 12-15, revision in bits 16-23 (major 0
+    // is the TNT, 1 and 2 the TNT2 family), foundry in bits 28-31. NV10: the
+    // chip number 0x10 in bits 20-27, the low bits of the device ID in bits
+    // 16-19, the stepping in bits 0-7. One plausible revision per kind.
+    switch (BoardKindFromDeviceId(deviceId)) {
+    case BoardKind::TNT:
+        return 0x20044000u;
+    case BoardKind::Vanta:
+    case BoardKind::TNT2Value:
+        return 0x20154000u;
+    case BoardKind::Gravenor:
+        return 0x010000A1u;
+    case BoardKind::GravenorPro:
+        return 0x010100A1u;
+    default:
+        return 0x20114000u;  // TNT2 and Ultra TNT2
+    }
+}
+
 uint32_t SimDefaultPllWord(uint16_t deviceId, bool crystal14, bool ddr, uint32_t domain)
 {
     const BoardClocks& clocks = DefaultClocksOf(deviceId);
@@ -325,6 +352,7 @@ void ApplySimConfig(SimPc* pc, const SimConfig& config)
 
     const SimBoardPlace& detected = SimDetectedBoard(config);
     SimChip& chip = pc->chip;
+    chip.Poke32(kChipIdOffset, SimChipIdentification(detected.deviceId));
     chip.SetCrystal14MHz(config.crystal14);
     chip.SetDdr(config.ddr);
     chip.Poke32(kGfxPllOffset, config.gfxWordGiven ? config.gfxWord
@@ -335,4 +363,5 @@ void ApplySimConfig(SimPc* pc, const SimConfig& config)
                                                                        config.ddr, 1));
 
     pc->driver.SetMode(config.driver);
+    pc->physicalMemory.SetMode(config.dpmi);
 }

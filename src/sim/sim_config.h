@@ -12,12 +12,16 @@
 //   gfx=WORD mem=WORD   PLL words in hex (with or without 0x). The words the
 //                  utility's PLL search gives for the detected board's default clocks.
 //   driver=ok|missing|refuse   VELKOR.VXD's behaviour. ok.
+//   dpmi=ok|fail|fault   the DPMI mapping used when VELKOR.VXD is missing:
+//                  maps the chip, reports failure, or hands back an address
+//                  that faults. fail, so that a missing driver still ends the run.
 //
 // A host bridge at 0:0 and an AGP bridge at 0:1 complete the bus unless a
 // board is placed there.
 #include <stdint.h>
 
 #include "sim/sim_driver.h"
+#include "sim/sim_physical_memory.h"
 
 class SimPc;
 
@@ -39,6 +43,7 @@ struct SimConfig {
     bool memWordGiven = false;
     uint32_t memWord = 0;
     SimDriverMode driver = SimDriverMode::Ok;
+    SimDpmiMode dpmi = SimDpmiMode::Fail;
 };
 
 // Fills *config from text (null or empty: all defaults). 1 on success; 0 with
@@ -46,13 +51,18 @@ struct SimConfig {
 // (cut to errorSize), and *config holding the defaults plus what was parsed.
 int ParseSimConfig(const char* text, SimConfig* config, char* error, int errorSize);
 
-// Puts the bus, the chip's strap, DDR bit and PLL words and the driver's mode
-// into the state the configuration describes. Trace entries are not made.
+// Puts the bus, the chip's identification, strap, DDR bit and PLL words, the
+// driver's and the DPMI mapping's modes into the state the configuration
+// describes. Trace entries are not made.
 void ApplySimConfig(SimPc* pc, const SimConfig& config);
 
 // The board the utility will pick on this bus (lowest reachable slot with a
 // supported chip), or the first board when none is supported.
 const SimBoardPlace& SimDetectedBoard(const SimConfig& config);
+
+// The value of a chip's identification register (NV4/NV5 or NV10 layout).
+// Unlisted device IDs answer as a TNT2.
+uint32_t SimChipIdentification(uint16_t deviceId);
 
 // The PLL word the utility's search gives for a board's default clock in a
 // domain (0 graphics, 1 memory), the memory target doubled on a DDR GeForce

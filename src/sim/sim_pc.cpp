@@ -7,6 +7,7 @@ SimPc::SimPc(uint8_t* chipStorage)
       chip(chipStorage, &trace),
       bus(&trace),
       driver(&trace, &chip),
+      physicalMemory(&trace, &chip),
       system(&trace),
       display(&trace)
 {
@@ -21,6 +22,7 @@ SimPc::SimPc(uint8_t* chipStorage)
     platform.display = &display;
     platform.ticks = &ticks;
     platform.registry = nullptr;
+    platform.physicalMemory = &physicalMemory;
     return platform;
 }
 

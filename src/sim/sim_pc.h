@@ -13,6 +13,7 @@
 #include "sim/sim_display.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_pci_bus.h"
+#include "sim/sim_physical_memory.h"
 #include "sim/sim_system.h"
 #include "sim/sim_ticks.h"
 #include "sim/sim_trace.h"
@@ -28,7 +29,7 @@ public:
     SimPc(const SimPc&) = delete;
     SimPc& operator=(const SimPc&) = delete;
 
-    // Ports, driver, system, display and ticks of this PC; registry null.
+    // Ports, driver, DPMI mapping, system, display and ticks of this PC; registry null.
     ::Platform Platform();
 
     // Sets up the bus, chip and driver as the configuration says.
@@ -39,6 +40,7 @@ public:
     SimChip chip;
     SimPciBus bus;
     SimDriver driver;
+    SimPhysicalMemory physicalMemory;
     SimSystem system;
     SimDisplay display;
 };

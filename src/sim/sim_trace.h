@@ -20,6 +20,8 @@ enum class SimEvent : uint8_t {
     VersionQuery,
     FileVersionQuery,
     DriverKeyEscape,
+    PhysicalMap,     // a DPMI mapping asked for: physical address, length
+    UnmappedAccess,  // a register access no mapped piece carries (or that faults)
 };
 
 struct SimTraceEntry {

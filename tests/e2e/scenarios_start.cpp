@@ -182,8 +182,9 @@ E2E_SCENARIO(no_board_or_no_driver_ends_with_1_and_no_window)
     const char* machines[] = {
         "board=0x0110",         // an NVIDIA chip the utility does not support
         "mech=2 slot=1:0",      // a board the second configuration mechanism cannot reach
-        "driver=missing",       // no VELKOR.VXD
+        "driver=missing",       // no VELKOR.VXD, and the DPMI mapping fails (dpmi=fail)
         "driver=refuse",        // VELKOR.VXD refuses to map the registers
+        "driver=missing dpmi=fault",  // the DPMI address leads nowhere: no chip answers
     };
     for (const char* machine : machines) {
         Sim sim = Sim::Start("", machine);

@@ -30,6 +30,7 @@ void ExpectDefaults(const SimConfig& c)
     EXPECT_FALSE(c.gfxWordGiven);
     EXPECT_FALSE(c.memWordGiven);
     EXPECT_EQ(SimDriverMode::Ok, c.driver);
+    EXPECT_EQ(SimDpmiMode::Fail, c.dpmi);  // a missing driver still ends the run
 }
 
 TEST(SimConfigParse, NothingGivenMeansDefaults)
@@ -47,7 +48,7 @@ TEST(SimConfigParse, NothingGivenMeansDefaults)
 TEST(SimConfigParse, EveryKeyTakesItsValue)
 {
     SimConfig c = Parse("  board=vanta slot=0:12 board2=0x0101 slot2=3:31 mech=2 xtal=13.5 ddr=1 gfx=1b00e "
-                        "mem=0x0000880D driver=refuse ");
+                        "mem=0x0000880D driver=refuse dpmi=fault ");
     EXPECT_EQ(0x002C, c.board.deviceId);
     EXPECT_EQ(0u, c.board.bus);
     EXPECT_EQ(12u, c.board.device);
@@ -63,6 +64,7 @@ TEST(SimConfigParse, EveryKeyTakesItsValue)
     EXPECT_TRUE(c.memWordGiven);
     EXPECT_EQ(0x0000880Du, c.memWord);
     EXPECT_EQ(SimDriverMode::Refuse, c.driver);
+    EXPECT_EQ(SimDpmiMode::Fault, c.dpmi);
 }
 
 TEST(SimConfigParse, BoardsByNameOrAnyDeviceId)
@@ -82,6 +84,8 @@ TEST(SimConfigParse, BoardsByNameOrAnyDeviceId)
     EXPECT_EQ(2u, Parse("board2=gravenor").board2.bus);  // default second slot 2:0
     EXPECT_EQ(SimDriverMode::Missing, Parse("driver=missing").driver);
     EXPECT_EQ(SimDriverMode::Ok, Parse("driver=ok").driver);
+    EXPECT_EQ(SimDpmiMode::Ok, Parse("dpmi=ok").dpmi);
+    EXPECT_EQ(SimDpmiMode::Fail, Parse("dpmi=fail").dpmi);
     EXPECT_EQ(0u, Parse("gfx=0").gfxWord);
     EXPECT_EQ(0xFFFFFFFFu, Parse("mem=ffffffff").memWord);
 }
@@ -110,6 +114,7 @@ TEST(SimConfigParse, MistakesAreRefusedByName)
         {"gfx=xyz", "gfx"},
         {"mem=123456789", "mem"},
         {"driver=maybe", "driver"},
+        {"dpmi=yes", "dpmi"},
         {"BOARD=TNT2", "BOARD"},
         {"board=TNT board=TNT2", "board"},
         {"slot2=0:9", "slot2"},
@@ -218,11 +223,30 @@ TEST_F(SimConfigApplyTest, DefaultWordsFollowTheBoardThatWillBeDetected)
     EXPECT_NE(SimDefaultPllWord(0x0020, true, false, 0), SimDefaultPllWord(0x002C, true, false, 0));
 }
 
+TEST_F(SimConfigApplyTest, ChipIdentifiesTheDetectedBoardInItsFamilysLayout)
+{
+    for (BoardKind kind : {BoardKind::TNT, BoardKind::TNT2, BoardKind::UltraTNT2, BoardKind::Vanta,
+                           BoardKind::TNT2Value, BoardKind::Gravenor, BoardKind::GravenorPro}) {
+        SCOPED_TRACE(BoardKindName(kind));
+        Configure((std::string("board=") + BoardKindName(kind) + " board2=TNT slot2=5:0").c_str());
+        const uint32_t id = pc->chip.Peek32(kChipIdOffset);
+        EXPECT_EQ(SimChipIdentification(DeviceIdOfBoardKind(kind)), id);
+        if (kind == BoardKind::Gravenor || kind == BoardKind::GravenorPro) {
+            EXPECT_EQ(0x10u, (id >> 20) & 0xFF);  // NV10: the chip number
+            EXPECT_EQ(DeviceIdOfBoardKind(kind) & 0xFu, (id >> 16) & 0xF);
+        } else {
+            EXPECT_EQ(4u, (id >> 12) & 0xF);  // NV4 layout: architecture 4
+            EXPECT_EQ(kind == BoardKind::TNT ? 0u : 1u, (id >> 20) & 0xF);  // major revision: TNT 0, TNT2 family 1
+        }
+    }
+}
+
 TEST_F(SimConfigApplyTest, BusHoldsBoardsAndBridgesDriverTakesItsMode)
 {
-    Configure("mech=2 board=Vanta slot=0:4 board2=0x0030 slot2=0:0 driver=missing");
+    Configure("mech=2 board=Vanta slot=0:4 board2=0x0030 slot2=0:0 driver=missing dpmi=ok");
     EXPECT_EQ(2u, pc->bus.Mechanism());
     EXPECT_EQ(SimDriverMode::Missing, pc->driver.Mode());
+    EXPECT_EQ(SimDpmiMode::Ok, pc->physicalMemory.Mode());
     // Boards first, then the AGP bridge; the host bridge gave way to board2 at 0:0.
     ASSERT_EQ(3, pc->bus.DeviceCount());
     EXPECT_EQ(0x002C10DEu, pc->bus.ConfigDword(0, 0));

@@ -1,7 +1,8 @@
 #pragma once
 // A fresh AppState on a simulated PC with a 16 MiB chip: by default a TNT2
 // at bus 1 device 0 behind configuration mechanism #1, 14.31818 MHz crystal,
-// PLL words for 125/150 MHz, VELKOR.VXD that maps. The registry is left null.
+// PLL words for 125/150 MHz, VELKOR.VXD that maps (and a DPMI mapping that
+// fails, should the driver go missing). The registry is left null.
 //
 //   class MyTest : public SimPcTest {};
 //   TEST_F(MyTest, ...) { Configure("board=GravenorPro ddr=1"); ... }

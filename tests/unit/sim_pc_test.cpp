@@ -120,6 +120,7 @@ TEST_F(SimPcPartsTest, PlatformHandsOutThePartsAndNoRegistry)
     EXPECT_EQ(static_cast<SystemInfo*>(&pc->system), p.system);
     EXPECT_EQ(static_cast<Display*>(&pc->display), p.display);
     EXPECT_EQ(static_cast<Ticks*>(&pc->ticks), p.ticks);
+    EXPECT_EQ(static_cast<PhysicalMemory*>(&pc->physicalMemory), p.physicalMemory);
     EXPECT_EQ(nullptr, p.registry);
     EXPECT_EQ(storage.data(), pc->chip.Storage());
 }

@@ -51,7 +51,8 @@ RegisterWindow* Win32KernelDriver::WindowAt(uint32_t linearAddress)
     // could touch.
     if (linearAddress == 0)
         return nullptr;
-    window_.SetBase(reinterpret_cast<volatile uint8_t*>(static_cast<uintptr_t>(linearAddress)));
+    RegisterRange whole = {0, kRegisterWindowBytes, linearAddress};
+    window_.SetRanges(&whole, 1);
     return &window_;
 }
 

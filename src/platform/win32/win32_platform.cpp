@@ -1,10 +1,12 @@
-// Velkor.exe's platform: the real ports, driver, system, display, clock and registry.
+// Velkor.exe's platform: the real ports, driver, DPMI mapping, system, display,
+// clock and registry.
 #include "platform/win32/win32_platform.h"
 
 namespace {
 
 Win32Ports gPorts;
 Win32KernelDriver gDriver;
+Win32PhysicalMemory gPhysicalMemory;
 Win32SystemInfo gSystem;
 Win32Display gDisplay;
 Win32Ticks gTicks;
@@ -21,4 +23,5 @@ void InstallWin32Platform()
     platform.display = &gDisplay;
     platform.ticks = &gTicks;
     platform.registry = &gRegistry;
+    platform.physicalMemory = &gPhysicalMemory;
 }

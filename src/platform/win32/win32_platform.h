@@ -1,6 +1,7 @@
 #pragma once
 // The Win32 implementations of the platform seams, as Velkor.exe uses them.
-// velkor-sim.exe uses these too, except for the ports and the kernel driver.
+// velkor-sim.exe uses these too, except for the ports, the kernel driver and
+// the physical memory mapping.
 #include <windows.h>
 
 // <windows.h> maps GetSystemDirectory to GetSystemDirectoryA, which would
@@ -25,6 +26,26 @@ private:
     bool refused_ = false;
 };
 
+// The chip's registers at linear addresses of this process, in pieces: the
+// whole aperture from VELKOR.VXD, or the pieces DPMI mapped. Offsets no piece
+// carries read as all ones and are not written. GuardedRead32 catches the
+// access fault of a mapping that leads nowhere (win32_registers.cpp).
+class Win32RegisterWindow final : public RegisterWindow {
+public:
+    void SetRanges(const RegisterRange* ranges, int count);
+
+    uint32_t Read32(uint32_t offset) override;
+    void Write32(uint32_t offset, uint32_t value) override;
+    uint8_t Read8(uint32_t offset) override;
+    int GuardedRead32(uint32_t offset, uint32_t* value) override;
+
+private:
+    volatile uint8_t* At(uint32_t offset) const;
+
+    RegisterRange ranges_[kMappedRangeCount] = {};
+    int count_ = 0;
+};
+
 class Win32KernelDriver final : public KernelDriver {
 public:
     DriverHandle Open() override;
@@ -33,8 +54,23 @@ public:
     void Close(DriverHandle handle) override;
 
 private:
-    MemoryRegisterWindow window_;
+    Win32RegisterWindow window_;
 };
+
+// DPMI function 0800h through kernel32's VxDCall2, found by walking
+// kernel32's export table; where that entry is no code (NT, Wine) Map fails.
+class Win32PhysicalMemory final : public PhysicalMemory {
+public:
+    int Map(uint32_t physicalAddress, uint32_t length, uint32_t* linearAddress) override;
+    RegisterWindow* WindowOver(const RegisterRange* ranges, int count) override;
+
+private:
+    Win32RegisterWindow window_;
+};
+
+// The call itself, through the VxDCall2 entry at `vxdCall` (a DpmiMapCall):
+// 1 when the carry flag came back clear, the linear address in *linearAddress.
+int CallVxDDpmiMap(uintptr_t vxdCall, uint32_t physicalAddress, uint32_t length, uint32_t* linearAddress);
 
 class Win32SystemInfo final : public SystemInfo {
 public:

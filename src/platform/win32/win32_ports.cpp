@@ -7,15 +7,13 @@
 // from then on reads give all ones (an empty bus) and writes do nothing, so
 // the configuration probe finds no device and no further fault is taken.
 //
-// MinGW has no __try, and AddVectoredExceptionHandler does not exist before
-// XP, so the frame is the classic one: a {previous, handler} record on the
-// stack, made the head of the chain at fs:[0]. One asm statement links the
-// frame, executes the instruction and unlinks the frame again, so the compiler
-// can neither separate them nor move anything between them; execution always
+// The frame itself is the one in win32_guard_frame.h: one asm statement
+// links it, executes the instruction and unlinks it again; execution always
 // leaves through the unlink because the handler resumes right after the
 // instruction.
 #include <windows.h>
 
+#include "platform/win32/win32_guard_frame.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -29,14 +27,6 @@ namespace {
 const DWORD kPrivilegedInstruction = 0xC0000096;  // STATUS_PRIVILEGED_INSTRUCTION
 const DWORD kAccessViolation = 0xC0000005;        // STATUS_ACCESS_VIOLATION
 const DWORD kIllegalInstruction = 0xC000001D;     // STATUS_ILLEGAL_INSTRUCTION
-const DWORD kUnwindFlags = EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND;
-
-// The frame the asm below builds on the stack, lowest address first.
-struct PortGuardFrame {
-    PortGuardFrame* previous;
-    void* handler;
-    uint32_t refused;  // 0 when pushed; the handler sets 1
-};
 
 // Length and operand size of an in/out instruction at `code`, 0 when it is none.
 uint32_t PortInstructionLength(const uint8_t* code, uint32_t* operandBytes, bool* isRead)
@@ -64,7 +54,7 @@ uint32_t PortInstructionLength(const uint8_t* code, uint32_t* operandBytes, bool
 EXCEPTION_DISPOSITION __cdecl PortFaultHandler(EXCEPTION_RECORD* record, void* establisherFrame, CONTEXT* context,
                                                void* /*dispatcherContext*/)
 {
-    if (record->ExceptionFlags & kUnwindFlags)
+    if (record->ExceptionFlags & kGuardUnwindFlags)
         return ExceptionContinueSearch;
     DWORD code = record->ExceptionCode;
     if (code != kPrivilegedInstruction && code != kAccessViolation && code != kIllegalInstruction)
@@ -77,7 +67,7 @@ EXCEPTION_DISPOSITION __cdecl PortFaultHandler(EXCEPTION_RECORD* record, void* e
     if (length == 0)
         return ExceptionContinueSearch;
 
-    static_cast<PortGuardFrame*>(establisherFrame)->refused = 1;
+    static_cast<GuardFrame*>(establisherFrame)->faulted = 1;
     if (isRead) {
         // A refused read answers like a slot with no device behind it. Only
         // the destination part of eax changes: for a write eax is an input the
@@ -89,28 +79,14 @@ EXCEPTION_DISPOSITION __cdecl PortFaultHandler(EXCEPTION_RECORD* record, void* e
     return ExceptionContinueExecution;
 }
 
-// Link the frame: refusal slot, handler, then the previous head of the chain.
-// The new head is esp itself, which the system requires to be on the stack.
-#define VELKOR_PORT_GUARD_LINK \
-    "pushl $0\n\t"             \
-    "pushl %[handler]\n\t"     \
-    "pushl %%fs:0\n\t"         \
-    "movl %%esp, %%fs:0\n\t"
-
-// Unlink: restore the previous head, drop the handler, take the refusal slot.
-#define VELKOR_PORT_GUARD_UNLINK \
-    "popl %%fs:0\n\t"            \
-    "addl $4, %%esp\n\t"         \
-    "popl %[refused]\n\t"
-
 // Not inlined so that each instruction stays in one small, fixed place; the
 // asm statements are volatile and clobber memory, so -Os keeps them in order.
 __attribute__((noinline)) uint32_t GuardedInDword(uint16_t port, uint32_t* refused)
 {
     uint32_t value;
     uint32_t fault;
-    __asm__ __volatile__(VELKOR_PORT_GUARD_LINK "inl %%dx, %%eax\n\t" VELKOR_PORT_GUARD_UNLINK
-                         : "=a"(value), [refused] "=&r"(fault)
+    __asm__ __volatile__(VELKOR_GUARD_LINK "inl %%dx, %%eax\n\t" VELKOR_GUARD_UNLINK
+                         : "=a"(value), [faulted] "=&r"(fault)
                          : "d"(port), [handler] "i"(PortFaultHandler)
                          : "memory", "cc");
     *refused = fault;
@@ -121,8 +97,8 @@ __attribute__((noinline)) uint8_t GuardedInByte(uint16_t port, uint32_t* refused
 {
     uint8_t value;
     uint32_t fault;
-    __asm__ __volatile__(VELKOR_PORT_GUARD_LINK "inb %%dx, %%al\n\t" VELKOR_PORT_GUARD_UNLINK
-                         : "=a"(value), [refused] "=&r"(fault)
+    __asm__ __volatile__(VELKOR_GUARD_LINK "inb %%dx, %%al\n\t" VELKOR_GUARD_UNLINK
+                         : "=a"(value), [faulted] "=&r"(fault)
                          : "d"(port), [handler] "i"(PortFaultHandler)
                          : "memory", "cc");
     *refused = fault;
@@ -132,8 +108,8 @@ __attribute__((noinline)) uint8_t GuardedInByte(uint16_t port, uint32_t* refused
 __attribute__((noinline)) uint32_t GuardedOutDword(uint16_t port, uint32_t value)
 {
     uint32_t fault;
-    __asm__ __volatile__(VELKOR_PORT_GUARD_LINK "outl %%eax, %%dx\n\t" VELKOR_PORT_GUARD_UNLINK
-                         : [refused] "=&r"(fault)
+    __asm__ __volatile__(VELKOR_GUARD_LINK "outl %%eax, %%dx\n\t" VELKOR_GUARD_UNLINK
+                         : [faulted] "=&r"(fault)
                          : "a"(value), "d"(port), [handler] "i"(PortFaultHandler)
                          : "memory", "cc");
     return fault;
@@ -142,15 +118,12 @@ __attribute__((noinline)) uint32_t GuardedOutDword(uint16_t port, uint32_t value
 __attribute__((noinline)) uint32_t GuardedOutByte(uint16_t port, uint8_t value)
 {
     uint32_t fault;
-    __asm__ __volatile__(VELKOR_PORT_GUARD_LINK "outb %%al, %%dx\n\t" VELKOR_PORT_GUARD_UNLINK
-                         : [refused] "=&r"(fault)
+    __asm__ __volatile__(VELKOR_GUARD_LINK "outb %%al, %%dx\n\t" VELKOR_GUARD_UNLINK
+                         : [faulted] "=&r"(fault)
                          : "a"(value), "d"(port), [handler] "i"(PortFaultHandler)
                          : "memory", "cc");
     return fault;
 }
-
-#undef VELKOR_PORT_GUARD_LINK
-#undef VELKOR_PORT_GUARD_UNLINK
 
 }  // namespace
 

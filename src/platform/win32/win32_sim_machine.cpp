@@ -69,5 +69,6 @@ SimMachineSetup InstallSimMachine(char* problem, int problemSize)
     InstallWin32Platform();
     gApp.platform.ports = &pc.bus;
     gApp.platform.driver = &pc.driver;
+    gApp.platform.physicalMemory = &pc.physicalMemory;
     return SimMachineSetup::Ready;
 }
