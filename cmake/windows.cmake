@@ -8,6 +8,10 @@ add_compile_options(-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
 # that fail on the 9x line).
 add_compile_options(-fno-threadsafe-statics)
 add_link_options(-static-libgcc -static-libstdc++ -s)
+# Each program keeps only the functions it calls: Arbolt.exe shares the core
+# with Velkor.exe but none of its dialogs.
+add_compile_options(-ffunction-sections)
+add_link_options(-Wl,--gc-sections)
 
 add_library(velkor_core STATIC ${VELKOR_CORE_SOURCES})
 target_include_directories(velkor_core PUBLIC ${CMAKE_SOURCE_DIR}/src)

@@ -51,7 +51,7 @@ UninstPage uninstConfirm
 UninstPage instfiles
 
 ; Asks the companion $R0 whether Velkor runs until it does not; the user may
-; give up, and a silent run gives up at once: exit code 4, nothing changed.
+; give up, and a silent run gives up at once: exit code 5, nothing changed.
 ; A companion that cannot be started cannot tell: the run goes on.
 !macro VELKOR_MUST_NOT_RUN UN
 Function ${UN}VelkorMustNotRun

@@ -51,16 +51,10 @@ static void RemoveCompanionStart(Registry* registry, const char* companionPath)
 // itself never deletes it.
 static void RemoveCompanionRecord(Registry* registry)
 {
-    const char* driverKey = GetDisplayDriverKey();
     char path[256];
-    size_t keyLength = strlen(driverKey);
-    size_t subkeyLength = strlen(kDriverTweakSubkey);
-    if (keyLength + subkeyLength + 1 > sizeof path)
-        return;  // the store could not have written there either
-    memcpy(path, driverKey, keyLength);
-    memcpy(path + keyLength, kDriverTweakSubkey, subkeyLength + 1);
     RegKey key;
-    if (registry->OpenForWrite(path, &key)) {
+    // A path that does not fit is one the store could not have written to.
+    if (GetCompanionRecordKey(path, sizeof path) && registry->OpenForWrite(path, &key)) {
         registry->DeleteValue(key, "Krusty");
         registry->Close(key);
     }

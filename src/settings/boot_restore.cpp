@@ -1,7 +1,5 @@
 #include "settings/boot_restore.h"
 
-#include <string.h>
-
 #include "board/board_detect.h"
 #include "clock/clock_programming.h"
 #include "settings/board_table.h"
@@ -14,20 +12,6 @@ namespace {
 bool WithinBounds(uint32_t mhz, const DomainConstants& bounds)
 {
     return mhz >= bounds.floor && mhz <= bounds.ceiling;
-}
-
-// The record's key: the driver's key + "\NVTweak\Hardware". 0 when the two
-// do not fit together; a cut-off path would name another key.
-int BuildRecordKeyPath(char* path, uint32_t size)
-{
-    const char* driverKey = GetDisplayDriverKey();
-    size_t driverLength = strlen(driverKey);
-    size_t subkeyLength = strlen(kDriverTweakSubkey);
-    if (driverLength + subkeyLength + 1 > size)
-        return 0;
-    memcpy(path, driverKey, driverLength);
-    memcpy(path + driverLength, kDriverTweakSubkey, subkeyLength + 1);
-    return 1;
 }
 
 // A domain already at the kept clock is not touched: 0 tells ApplyClocks so.
@@ -52,7 +36,7 @@ int ReadKeptRecord(uint32_t* seed, uint32_t* word)
     Registry* registry = gApp.platform.registry;
     char path[256];
     RegKey key = 0;
-    if (!registry || !BuildRecordKeyPath(path, sizeof path) || !registry->OpenForRead(path, &key))
+    if (!registry || !GetCompanionRecordKey(path, sizeof path) || !registry->OpenForRead(path, &key))
         return 0;
     int taken = ReadRegistryDword(registry, key, "Homer", seed) && ReadRegistryDword(registry, key, "Krusty", word);
     registry->Close(key);

@@ -120,14 +120,18 @@ static void RemoveCompanionRecords(Registry* registry, RegKey key, bool keyOpen)
     }
 }
 
+int GetCompanionRecordKey(char* path, uint32_t size)
+{
+    return JoinText(path, size, GetDisplayDriverKey(), kDriverTweakSubkey);
+}
+
 static void StoreForCompanion(Registry* registry)
 {
     // A key path that does not fit is a key that cannot be opened: the writes
     // meant for it are skipped, the rest of the store still runs.
     char path[256];
     RegKey key = 0;
-    bool keyOpen = JoinText(path, sizeof path, GetDisplayDriverKey(), kDriverTweakSubkey) &&
-                   registry->Create(path, &key);
+    bool keyOpen = GetCompanionRecordKey(path, sizeof path) && registry->Create(path, &key);
 
     // The seed is made once and reused, so equal clocks give an equal word.
     uint32_t seed = 0;

@@ -20,3 +20,8 @@ int StoreBootClocks();
 // The display driver's registry key, relative to HKEY_LOCAL_MACHINE. The
 // driver is asked once a run; without an answer the fixed key serves.
 const char* GetDisplayDriverKey();
+
+// The companion's record key: the display driver's key + "\NVTweak\Hardware".
+// 0 (and an empty path) when the two do not fit together: a cut-off path
+// would name another key.
+int GetCompanionRecordKey(char* path, uint32_t size);

@@ -3,6 +3,7 @@
 #include "../res/resource.h"
 
 const char kInstanceTitlePrefix[] = "ZuvoVuzozuzo for";
+const char kInstanceMutexName[] = "OstraneVelkorInstance";
 
 namespace {
 

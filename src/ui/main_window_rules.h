@@ -12,6 +12,9 @@ extern const char kInstanceTitlePrefix[];  // "ZuvoVuzozuzo for"
 const int kInstanceTitlePrefixLength = 16;
 // A title is read into a buffer of this size (at most 31 characters).
 const int kInstanceTitleBytes = 32;
+// Held by a running Velkor for its whole run, from before its window exists;
+// the installer's questions look for it too.
+extern const char kInstanceMutexName[];  // "OstraneVelkorInstance"
 
 // "ZuvoVuzozuzo for TNT2" and so on; "ZuvoVuzozuzo for NVIDIA" for any value
 // outside 1..7.

@@ -9,40 +9,34 @@
 
 namespace {
 
-// Claimed by the running instance and held until its process ends. Other
-// programs (the installer) test for it by this name.
-const char kInstanceMutexName[] = "OstraneVelkorInstance";
-
 // A start that lost the claim waits this long for the winner's window: the
 // winner may still be finding its board.
 const DWORD kWindowWaitMilliseconds = 10000;
 const DWORD kWindowPollMilliseconds = 100;
 
-// Whether the last search found an instance.
-BOOL gInstanceFound = FALSE;
-
 const LPARAM kLeftDoubleClick = 0x203;
 
-BOOL CALLBACK CheckWindow(HWND window, LPARAM)
+BOOL CALLBACK NoteInstanceWindow(HWND window, LPARAM found)
 {
     char title[kInstanceTitleBytes];
     title[0] = '\0';
     GetWindowTextA(window, title, sizeof(title));
     if (!IsInstanceTitle(title))
         return TRUE;
-    // Synchronous: the other instance has reloaded its settings and shown its
-    // window before this one goes away.
-    SendMessageA(window, kTrayCallbackMessage, kTrayIconId, kLeftDoubleClick);
-    gInstanceFound = TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
 }
 
 // A window titled as a main window is told to show itself: 1 when found.
 int ShowInstanceWindow()
 {
-    gInstanceFound = FALSE;
-    EnumWindows(CheckWindow, 0);
-    return gInstanceFound ? 1 : 0;
+    HWND window = FindInstanceWindow();
+    if (!window)
+        return 0;
+    // Synchronous: the other instance has reloaded its settings and shown its
+    // window before this one goes away.
+    SendMessageA(window, kTrayCallbackMessage, kTrayIconId, kLeftDoubleClick);
+    return 1;
 }
 
 // Another start holds the claim. Its window is asked to show itself once it
@@ -67,6 +61,13 @@ int WaitForClaimHolder(HANDLE claim)
 }
 
 }  // namespace
+
+HWND FindInstanceWindow()
+{
+    HWND found = NULL;
+    EnumWindows(NoteInstanceWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 int FindRunningInstance()
 {

@@ -4,22 +4,9 @@
 
 #include "settings/boot_records_removal.h"
 #include "ui/main_window_rules.h"
+#include "ui/win32/main_window.h"
 
 namespace {
-
-// Held by a running Velkor from its start, before its window exists.
-const char kInstanceMutexName[] = "OstraneVelkorInstance";
-
-BOOL CALLBACK NoteInstanceWindow(HWND window, LPARAM found)
-{
-    char title[kInstanceTitleBytes];
-    title[0] = '\0';
-    GetWindowTextA(window, title, sizeof title);
-    if (!IsInstanceTitle(title))
-        return TRUE;
-    *reinterpret_cast<int*>(found) = 1;
-    return FALSE;
-}
 
 // The mutex sees a Velkor still starting; the window, hidden in the tray or
 // not, also sees a Velkor of a build that holds no mutex.
@@ -30,9 +17,7 @@ int VelkorRuns()
         CloseHandle(mutex);
         return 1;
     }
-    int found = 0;
-    EnumWindows(NoteInstanceWindow, reinterpret_cast<LPARAM>(&found));
-    return found;
+    return FindInstanceWindow() != NULL;
 }
 
 }  // namespace
