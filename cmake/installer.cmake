@@ -9,9 +9,11 @@ if(VELKOR_MAKENSIS)
   add_custom_command(OUTPUT ${VELKOR_SETUP}
     COMMAND ${VELKOR_MAKENSIS} -V2 -WX
             -DVELKOR_EXE=$<TARGET_FILE:Velkor> -DARBOLT_EXE=$<TARGET_FILE:Arbolt>
-            -DREADME=${VELKOR_INSTALLER_DIR}/ReadMe.txt -DOUTFILE=${VELKOR_SETUP}
+            -DREADME=${VELKOR_INSTALLER_DIR}/ReadMe.txt -DICON=${CMAKE_SOURCE_DIR}/res/velkor.ico
+            -DOUTFILE=${VELKOR_SETUP}
             ${VELKOR_INSTALLER_DIR}/velkor.nsi
     DEPENDS Velkor Arbolt ${VELKOR_INSTALLER_DIR}/velkor.nsi ${VELKOR_INSTALLER_DIR}/ReadMe.txt
+            ${CMAKE_SOURCE_DIR}/res/velkor.ico
     VERBATIM)
   add_custom_target(installer ALL DEPENDS ${VELKOR_SETUP})
 else()

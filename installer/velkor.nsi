@@ -2,7 +2,7 @@
 ; read-me on Windows 95/98, and writes the uninstaller that takes them, the
 ; settings and the boot-time clock records away again.
 ;
-;   makensis -DVELKOR_EXE=... -DARBOLT_EXE=... -DREADME=... -DOUTFILE=... velkor.nsi
+;   makensis -DVELKOR_EXE=... -DARBOLT_EXE=... -DREADME=... -DICON=... -DOUTFILE=... velkor.nsi
 ;
 ; The companion answers for the program: "-running" says whether Velkor runs
 ; and "-uninstall" removes the boot records, so that neither the window title
@@ -29,6 +29,9 @@ RequestExecutionLevel admin  ; HKLM and Program Files on the NT line; 9x ignores
 !define RUNNING_TEXT "Velkor is running. Please exit it first (right-click its tray icon, then Exit) and click Retry."
 
 Name "Velkor"
+; The program's own icon, on the setup program, its pages and the uninstaller.
+Icon "${ICON}"
+UninstallIcon "${ICON}"
 Caption "Velkor ${VERSION} Setup"
 UninstallCaption "Velkor ${VERSION} Uninstall"
 OutFile "${OUTFILE}"
