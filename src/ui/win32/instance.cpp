@@ -27,6 +27,14 @@ BOOL CALLBACK NoteInstanceWindow(HWND window, LPARAM found)
     return FALSE;
 }
 
+// The first top-level window titled as a main window, or NULL.
+HWND FindInstanceWindow()
+{
+    HWND found = NULL;
+    EnumWindows(NoteInstanceWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 // A window titled as a main window is told to show itself: 1 when found.
 int ShowInstanceWindow()
 {
@@ -61,13 +69,6 @@ int WaitForClaimHolder(HANDLE claim)
 }
 
 }  // namespace
-
-HWND FindInstanceWindow()
-{
-    HWND found = NULL;
-    EnumWindows(NoteInstanceWindow, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 int FindRunningInstance()
 {

@@ -23,8 +23,6 @@ int RunVelkor(HINSTANCE instance, const char* commandLine);
 // Single instance (instance.cpp): 1 when another instance was found and told
 // to show itself.
 int FindRunningInstance();
-// The first top-level window titled as a main window, or NULL.
-HWND FindInstanceWindow();
 
 // Main window (main_window.cpp)
 void LoadWindowIcons();
