@@ -83,17 +83,12 @@ ArboltRun RunArbolt(const std::string& simConfig)
     const RegistryPicture before = PictureOfRegistry();
     SetEnvironmentVariableA("VELKOR_SIM", simConfig.c_str());
     std::string commandLine = "\"" + ArboltPath() + "\"";
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
     const DWORD started = GetTickCount();
-    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info)) {
+    if (!StartVerbatim(commandLine, &info)) {
         RecordFailure(__FILE__, __LINE__, "cannot start " + commandLine);
         throw ScenarioAbort();
     }
-    CloseHandle(info.hThread);
 
     WindowWatch watch;
     watch.processId = info.dwProcessId;

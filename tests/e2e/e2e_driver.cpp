@@ -137,16 +137,11 @@ Sim Sim::Start(const std::string& tail, const std::string& simConfig)
 {
     SetEnvironmentVariableA("VELKOR_SIM", simConfig.c_str());
     std::string commandLine = "\"" + gSimPath + "\"" + tail;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info)) {
+    if (!StartVerbatim(commandLine, &info)) {
         RecordFailure(__FILE__, __LINE__, "cannot start " + commandLine);
         throw ScenarioAbort();
     }
-    CloseHandle(info.hThread);
     Sim sim;
     sim.process_ = info.hProcess;
     sim.processId_ = info.dwProcessId;
@@ -815,6 +810,20 @@ void FreshWorld()
 
 // ---- Host tools -------------------------------------------------------------------------
 
+bool StartVerbatim(const std::string& commandLine, PROCESS_INFORMATION* info)
+{
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    *info = {};
+    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, info))
+        return false;
+    CloseHandle(info->hThread);
+    info->hThread = NULL;
+    return true;
+}
+
 int RunHost(const std::string& commandLine, int timeoutMs)
 {
     // Wine starts a host program without a process handle to wait on, so
@@ -825,17 +834,10 @@ int RunHost(const std::string& commandLine, int timeoutMs)
     std::string windowsDone = "Z:\\tmp\\" + name + ".done";
     std::string shell = "/bin/sh -c \"" + commandLine + "; echo $? > " + unixDone + ".part && mv " + unixDone +
                         ".part " + unixDone + "\"";
-    std::vector<char> buffer(shell.begin(), shell.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info))
+    if (!StartVerbatim(shell, &info))
         return -1;
-    if (info.hThread)
-        CloseHandle(info.hThread);
-    if (info.hProcess)
-        CloseHandle(info.hProcess);
+    CloseHandle(info.hProcess);
     if (!WaitUntil([&] { return GetFileAttributesA(windowsDone.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs))
         return -2;
     int code = -3;

@@ -252,6 +252,10 @@ void FreshWorld();
 
 // Runs a program of the host system (xdotool, ...) and returns its exit code.
 int RunHost(const std::string& commandLine, int timeoutMs = 20000);
+// Starts a Windows command line exactly as given (Wine's own command line
+// would re-quote it). The process handle is the caller's to close; false when
+// the start failed.
+bool StartVerbatim(const std::string& commandLine, PROCESS_INFORMATION* info);
 // xdotool with the given arguments.
 int Xdotool(const std::string& arguments);
 // The centre of a window in screen (and X root) coordinates.

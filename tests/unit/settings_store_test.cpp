@@ -7,7 +7,25 @@
 
 namespace {
 
-class SettingsStore : public SettingsTest {};
+struct LimitCase {
+    const char* what;
+    uint32_t stored[4];    // GFX Min, GFX Max, MEM Min, MEM Max
+    uint32_t expected[4];  // gfx.min, gfx.max, mem.min, mem.max after the load
+};
+
+class SettingsStore : public SettingsTest {
+protected:
+    // Stores the case's limits on a TNT2, loads and compares the four that result.
+    void LoadsAsExpected(const LimitCase& c)
+    {
+        PutLimits(2, c.stored[0], c.stored[1], c.stored[2], c.stored[3]);
+        LoadSettings();
+        EXPECT_EQ(c.expected[0], gApp.gfx.min);
+        EXPECT_EQ(c.expected[1], gApp.gfx.max);
+        EXPECT_EQ(c.expected[2], gApp.mem.min);
+        EXPECT_EQ(c.expected[3], gApp.mem.max);
+    }
+};
 
 TEST_F(SettingsStore, FirstRunOnTnt2StartsFromTheBoardTable)
 {
@@ -93,11 +111,6 @@ TEST_F(SettingsStore, LiveClocksOutsideTheRangeWidenItAndTheSaveKeepsThat)
     EXPECT_EQ(120u, gApp.mem.min);
 }
 
-struct LimitCase {
-    const char* what;
-    uint32_t stored[4];    // GFX Min, GFX Max, MEM Min, MEM Max
-    uint32_t expected[4];  // gfx.min, gfx.max, mem.min, mem.max after the load
-};
 
 TEST_F(SettingsStore, StoredLimitsCountOnlyOnTheirSideOfTheDefault)
 {
@@ -110,12 +123,7 @@ TEST_F(SettingsStore, StoredLimitsCountOnlyOnTheirSideOfTheDefault)
     };
     for (const LimitCase& c : cases) {
         SCOPED_TRACE(c.what);
-        PutLimits(2, c.stored[0], c.stored[1], c.stored[2], c.stored[3]);
-        LoadSettings();
-        EXPECT_EQ(c.expected[0], gApp.gfx.min);
-        EXPECT_EQ(c.expected[1], gApp.gfx.max);
-        EXPECT_EQ(c.expected[2], gApp.mem.min);
-        EXPECT_EQ(c.expected[3], gApp.mem.max);
+        LoadsAsExpected(c);
     }
 }
 
@@ -133,12 +141,7 @@ TEST_F(SettingsStore, StoredLimitsASliderCannotCarryAreIgnored)
     };
     for (const LimitCase& c : cases) {
         SCOPED_TRACE(c.what);
-        PutLimits(2, c.stored[0], c.stored[1], c.stored[2], c.stored[3]);
-        LoadSettings();
-        EXPECT_EQ(c.expected[0], gApp.gfx.min);
-        EXPECT_EQ(c.expected[1], gApp.gfx.max);
-        EXPECT_EQ(c.expected[2], gApp.mem.min);
-        EXPECT_EQ(c.expected[3], gApp.mem.max);
+        LoadsAsExpected(c);
         SaveSettings();
         EXPECT_EQ(c.expected[1], Dword(kTestSettingsKey, "GFX Max"));
         EXPECT_EQ(c.expected[3], Dword(kTestSettingsKey, "MEM Max"));

@@ -38,17 +38,12 @@ std::string SetupPath()
 // re-quote it and hide "_?=" and "/D=" from the program) and waits for it.
 DWORD RunVerbatim(const std::string& commandLine, DWORD* elapsedMs = nullptr)
 {
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
     DWORD started = GetTickCount();
-    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info)) {
+    if (!StartVerbatim(commandLine, &info)) {
         RecordFailure(__FILE__, __LINE__, "cannot start " + commandLine);
         throw ScenarioAbort();
     }
-    CloseHandle(info.hThread);
     bool ended = WaitUntil([&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }, 60000);
     if (elapsedMs)
         *elapsedMs = GetTickCount() - started;
@@ -361,12 +356,8 @@ E2E_SCENARIO(installer_custom_folder_with_spaces_tray_start_and_a_running_velkor
 
         // Not silent: the user is asked, and may give up.
         std::string command = "\"" + SetupPath() + "\"";
-        std::vector<char> buffer(command.begin(), command.end());
-        buffer.push_back('\0');
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
         PROCESS_INFORMATION setup = {};
-        E2E_REQUIRE(CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &setup));
+        E2E_REQUIRE(StartVerbatim(command, &setup));
         HWND question = nullptr;
         E2E_CHECK(WaitUntil([&] { return (question = WindowShowingText(setup.dwProcessId, kRunningText)) != nullptr; },
                             20000));
@@ -377,7 +368,6 @@ E2E_SCENARIO(installer_custom_folder_with_spaces_tray_start_and_a_running_velkor
         GetExitCodeProcess(setup.hProcess, &code);
         if (code == STILL_ACTIVE)
             TerminateProcess(setup.hProcess, 99);
-        CloseHandle(setup.hThread);
         CloseHandle(setup.hProcess);
         E2E_CHECK_EQ(kVelkorRunning, code);
         E2E_CHECK(FileExists(folder + "\\Velkor.exe"));
