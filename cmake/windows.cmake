@@ -16,10 +16,12 @@ add_link_options(-Wl,--gc-sections)
 add_library(velkor_core STATIC ${VELKOR_CORE_SOURCES})
 target_include_directories(velkor_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
-# Win32 implementations of the platform seams and the dialog code; the two
-# program entries (*_main.cpp) choose which platform a program runs on.
+# Win32 implementations of the platform seams, the simulated PC's Win32
+# set-up and the dialog code; the program entries (*_main.cpp) choose which
+# platform a program runs on.
 file(GLOB VELKOR_WIN32_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/sim/win32/*.cpp
   ${CMAKE_SOURCE_DIR}/src/ui/win32/*.cpp)
 list(FILTER VELKOR_WIN32_SOURCES EXCLUDE REGEX "_main\\.cpp$")
 add_library(velkor_win32 STATIC ${VELKOR_WIN32_SOURCES})

@@ -4,14 +4,7 @@
 // assigning a fresh AppState and plugging in a simulated platform.
 #include <stdint.h>
 
-#include "platform/display.h"
-#include "platform/kernel_driver.h"
-#include "platform/physical_memory.h"
-#include "platform/ports.h"
-#include "platform/register_window.h"
-#include "platform/registry.h"
-#include "platform/system_info.h"
-#include "platform/ticks.h"
+#include "platform/platform.h"
 
 enum class BoardKind : uint32_t {
     None = 0,
@@ -38,20 +31,7 @@ struct ClockDomain {
     uint32_t max = 0;
 };
 
-// Where the hardware and the operating system are reached. Velkor.exe plugs
-// in the Win32 implementations, tests and velkor-sim.exe the simulated PC.
-struct Platform {
-    PortIo* ports = nullptr;
-    KernelDriver* driver = nullptr;
-    SystemInfo* system = nullptr;
-    Display* display = nullptr;
-    Ticks* ticks = nullptr;
-    Registry* registry = nullptr;
-    PhysicalMemory* physicalMemory = nullptr;  // the way to the chip when VELKOR.VXD is missing
-};
-
 const int kPciSlots = 512;
-const int kMappedRangeCount = 3;  // register pieces mapped when VELKOR.VXD is missing
 
 // PCI configuration access layer state.
 struct PciAccessState {

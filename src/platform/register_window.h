@@ -53,3 +53,7 @@ struct RegisterRange {
     uint32_t length;
     uint32_t linearAddress;
 };
+
+// Register pieces mapped when VELKOR.VXD is missing: identification,
+// memory configuration with the strap, and the PLL page.
+const int kMappedRangeCount = 3;

@@ -37,6 +37,47 @@ SimSystem::SimSystem(SimTrace* trace) : trace_(trace)
 {
     CopyText(systemDirectory_, kMaxPath, "C:\\WINDOWS\\SYSTEM");
     lastQueriedPath_[0] = '\0';
+    programPath_[0] = '\0';
+}
+
+void SimSystem::SetProgramPath(const char* path)
+{
+    CopyText(programPath_, kMaxPath, path);
+}
+
+int SimSystem::AddPath(const char* longPath, const char* shortPath)
+{
+    if (pathCount_ == kMaxFiles)
+        return 0;
+    CopyText(paths_[pathCount_].longPath, kMaxPath, longPath);
+    CopyText(paths_[pathCount_].shortPath, kMaxPath, shortPath);
+    ++pathCount_;
+    return 1;
+}
+
+uint32_t SimSystem::GetProgramPath(char* buffer, uint32_t size)
+{
+    uint32_t length = static_cast<uint32_t>(strlen(programPath_));
+    if (length == 0 || length >= size)
+        return 0;
+    CopyText(buffer, size, programPath_);
+    return length;
+}
+
+uint32_t SimSystem::GetCanonicalPath(const char* path, char* buffer, uint32_t size)
+{
+    if (size)
+        buffer[0] = '\0';
+    for (int i = 0; path && i < pathCount_; ++i) {
+        if (!SamePath(path, paths_[i].longPath) && !SamePath(path, paths_[i].shortPath))
+            continue;
+        uint32_t length = static_cast<uint32_t>(strlen(paths_[i].shortPath));
+        if (length >= size)
+            return 0;
+        CopyText(buffer, size, paths_[i].shortPath);
+        return length;
+    }
+    return 0;
 }
 
 void SimSystem::SetSystemDirectory(const char* directory)

@@ -30,10 +30,19 @@ public:
     void RemoveFile(const char* path);
     void RemoveAllFiles() { fileCount_ = 0; }
 
+    // This program's file ("" by default: GetProgramPath fails).
+    void SetProgramPath(const char* path);
+    // An existing file or folder: any spelling that equals longPath or
+    // shortPath without regard to case canonicalises to shortPath; 0 when
+    // the table is full. Nothing else exists.
+    int AddPath(const char* longPath, const char* shortPath);
+
     uint32_t GetVersion() override;
     uint32_t GetPlatformId() override;
     uint32_t GetSystemDirectory(char* buffer, uint32_t size) override;
     int GetFileVersion(const char* path, uint32_t* versionMS, uint32_t* versionLS) override;
+    uint32_t GetProgramPath(char* buffer, uint32_t size) override;
+    uint32_t GetCanonicalPath(const char* path, char* buffer, uint32_t size) override;
 
     int FileVersionQueries() const { return fileQueries_; }
     // The path of the last file version query ("" when there was none).
@@ -55,6 +64,13 @@ private:
     char systemDirectory_[kMaxPath];
     File files_[kMaxFiles];
     int fileCount_ = 0;
+    char programPath_[kMaxPath];
+    struct KnownPath {
+        char longPath[kMaxPath];
+        char shortPath[kMaxPath];
+    };
+    KnownPath paths_[kMaxFiles];
+    int pathCount_ = 0;
     int fileQueries_ = 0;
     char lastQueriedPath_[kMaxPath];
 };

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "board/board_detect.h"
-#include "board/dpmi_mapping.h"
+#include "platform/dpmi_mapping.h"
 #include "board/register_mapping.h"
 #include "clock/clock_programming.h"
 #include "clock/pll_search.h"

@@ -18,7 +18,7 @@
 // First: it renames GetSystemDirectory back before the seams are declared.
 #include "platform/win32/win32_platform.h"
 
-#include "board/dpmi_mapping.h"
+#include "platform/dpmi_mapping.h"
 #include "board/register_mapping.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // DPMI function 0800h (physical address mapping) through VWIN32, as Windows
 // 95, 98 and ME offer it to an ordinary program: the decisions are in
-// board/dpmi_mapping.cpp, the call is here.
+// platform/dpmi_mapping.cpp, the call is here.
 #include <windows.h>
 
-#include "board/dpmi_mapping.h"
+#include "platform/dpmi_mapping.h"
 #include "platform/win32/win32_platform.h"
 
 int CallVxDDpmiMap(uintptr_t vxdCall, uint32_t physicalAddress, uint32_t length, uint32_t* linearAddress)

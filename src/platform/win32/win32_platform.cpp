@@ -14,9 +14,9 @@ Win32Registry gRegistry;
 
 }  // namespace
 
-void InstallWin32Platform()
+void InstallWin32Platform(Platform* target)
 {
-    Platform& platform = gApp.platform;
+    Platform& platform = *target;
     platform.ports = &gPorts;
     platform.driver = &gDriver;
     platform.system = &gSystem;

@@ -9,7 +9,7 @@
 // that includes this header before the seams sees the plain name.
 #undef GetSystemDirectory
 
-#include "app_state.h"
+#include "platform/platform.h"
 
 // in/out executed directly. Where the platform refuses them (the NT line, or
 // Wine with its port emulation off) the resulting fault is caught,
@@ -78,6 +78,8 @@ public:
     uint32_t GetPlatformId() override;
     uint32_t GetSystemDirectory(char* buffer, uint32_t size) override;
     int GetFileVersion(const char* path, uint32_t* versionMS, uint32_t* versionLS) override;
+    uint32_t GetProgramPath(char* buffer, uint32_t size) override;
+    uint32_t GetCanonicalPath(const char* path, char* buffer, uint32_t size) override;
 };
 
 // ResetMode lives in win32_display.cpp, QueryDriverKey in win32_display_escape.cpp.
@@ -105,5 +107,5 @@ public:
     void Close(RegKey key) override;
 };
 
-// Plugs the implementations above into gApp.platform: what Velkor.exe runs on.
-void InstallWin32Platform();
+// Plugs the implementations above into *platform: what Velkor.exe runs on.
+void InstallWin32Platform(Platform* platform);

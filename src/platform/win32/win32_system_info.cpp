@@ -57,3 +57,38 @@ int Win32SystemInfo::GetFileVersion(const char* path, uint32_t* versionMS, uint3
     HeapFree(heap, 0, block);
     return found;
 }
+
+uint32_t Win32SystemInfo::GetProgramPath(char* buffer, uint32_t size)
+{
+    // A name cut to fit is no name: GetModuleFileNameA then fills the buffer.
+    DWORD length = GetModuleFileNameA(NULL, buffer, size);
+    if (length == 0 || length >= size) {
+        if (size)
+            buffer[0] = '\0';
+        return 0;
+    }
+    return length;
+}
+
+uint32_t Win32SystemInfo::GetCanonicalPath(const char* path, char* buffer, uint32_t size)
+{
+    if (size)
+        buffer[0] = '\0';
+    if (!path || !path[0])
+        return 0;
+    // Full path first ("..", relative parts, forward slashes), then the 8.3
+    // form, which fails for a path that does not exist. GetLongPathNameA is
+    // not on Windows 95; the short form is.
+    char full[MAX_PATH];
+    char* filePart = NULL;
+    DWORD length = GetFullPathNameA(path, sizeof full, full, &filePart);
+    if (length == 0 || length >= sizeof full)
+        return 0;
+    length = GetShortPathNameA(full, buffer, size);
+    if (length == 0 || length >= size) {
+        if (size)
+            buffer[0] = '\0';
+        return 0;
+    }
+    return length;
+}

@@ -5,14 +5,11 @@
 #include "app_state.h"
 #include "../res/resource.h"
 #include "ui/apply_rules.h"
+#include "ui/win32/main_controls.h"
+#include "ui/win32/window_handles.h"
 
 static_assert(kBootTimerId == kBootTimer && kKeepTimerId == kKeepTimer, "one pair of timer numbers");
 static_assert(IDC_CONFIRM_OK == kCommandAccept && IDC_CLOSE == kCommandDecline, "dialog buttons");
-
-static HWND MainWindow()
-{
-    return static_cast<HWND>(gApp.ui.mainWindow);
-}
 
 namespace {
 
@@ -49,7 +46,6 @@ public:
     }
 
 private:
-    static HINSTANCE Instance() { return static_cast<HINSTANCE>(gApp.ui.instance); }
 };
 
 }  // namespace

@@ -1,9 +1,9 @@
 // arbolt-sim.exe: Arbolt on the same simulated PC as velkor-sim.exe
-// (win32_sim_machine.h), so a test can keep clocks with one and restore them
+// (sim/win32/sim_machine.h), so a test can keep clocks with one and restore them
 // with the other.
 #include <windows.h>
 
-#include "platform/win32/win32_sim_machine.h"
+#include "sim/win32/sim_machine.h"
 #include "settings/boot_restore.h"
 #include "ui/win32/arbolt_entry.h"
 

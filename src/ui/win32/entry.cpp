@@ -1,5 +1,7 @@
 // The utility's run: start switches, the single-instance rule, the board,
 // the settings, and the main window until the user exits.
+#include "ui/win32/velkor_entry.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,6 +10,7 @@
 #include "settings/settings_store.h"
 #include "ui/start_switches.h"
 #include "ui/win32/double_precision.h"
+#include "ui/win32/instance.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/ui_win32.h"
 

@@ -1,11 +1,12 @@
 // The single-instance rule: the first start claims a named mutex for its whole
 // run; a later start finds the running instance by its main window's title
 // and asks it to show itself as if its tray icon had been double-clicked.
+#include "ui/win32/instance.h"
+
 #include <windows.h>
 
 #include "ui/main_window_rules.h"
-#include "ui/win32/main_window.h"
-#include "ui/win32/ui_win32.h"
+#include "ui/win32/tray.h"
 
 namespace {
 

@@ -1,13 +1,14 @@
 // The logo, drawn over the dialog's own background through its mask, and the
 // link below it, which the main window drives with the pointer and clicks.
-#include "ui/win32/subclass.h"
-#include "ui/win32/ui_win32.h"
+#include "ui/win32/logo_link.h"
 
 #include <shellapi.h>
 
 #include "app_state.h"
 #include "../res/resource.h"
 #include "ui/link_state.h"
+#include "ui/win32/subclass.h"
+#include "ui/win32/window_handles.h"
 
 static const int kLogoWidth = 247;
 static const int kLogoHeight = 41;
@@ -30,7 +31,7 @@ static LRESULT PaintLogo(HWND window)
     if (!dc)
         return 0;
 
-    HINSTANCE instance = static_cast<HINSTANCE>(gApp.ui.instance);
+    HINSTANCE instance = Instance();
     HBITMAP image = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_LOGO));
     HBITMAP mask = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_LOGO_MASK));
     HGDIOBJ oldImage, oldMask;
@@ -61,11 +62,6 @@ LRESULT CALLBACK LogoProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     if (message == WM_PAINT)
         return PaintLogo(window);
     return CallOriginalProc(window, message, wParam, lParam);
-}
-
-static HWND MainWindow()
-{
-    return static_cast<HWND>(gApp.ui.mainWindow);
 }
 
 void OnLinkMouseMove(LPARAM lParam)

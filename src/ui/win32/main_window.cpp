@@ -6,50 +6,20 @@
 #include "../res/resource.h"
 #include "settings/settings_store.h"
 #include "ui/main_window_rules.h"
+#include "ui/win32/logo_link.h"
+#include "ui/win32/main_controls.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/subclass.h"
+#include "ui/win32/tray.h"
 #include "ui/win32/ui_win32.h"
 
 namespace {
 
-const char kSliderProperty[] = "Slider";
 const UINT kRedrawEverything = RDW_UPDATENOW | RDW_ALLCHILDREN;
 
 HWND Control(int id)
 {
     return GetDlgItem(MainWindow(), id);
-}
-
-// Formats one number into a control's text ("%d").
-void SetControlNumber(int id, uint32_t value)
-{
-    char text[16];
-    wsprintfA(text, "%d", static_cast<int>(value));
-    SetDlgItemTextA(MainWindow(), id, text);
-}
-
-void SetSliderRange(int sliderId, int minLabelId, int maxLabelId, const ClockDomain& domain)
-{
-    SendDlgItemMessageA(MainWindow(), sliderId, TBM_SETRANGE, TRUE,
-                        MAKELONG(static_cast<WORD>(domain.min), static_cast<WORD>(domain.max)));
-    SetControlNumber(minLabelId, domain.min);
-    SetControlNumber(maxLabelId, domain.max);
-}
-
-void SubclassSlider(int sliderId, int sliderNumber)
-{
-    HWND slider = Control(sliderId);
-    // The slider painting looks at "Slider" on its first message, so it is set first.
-    SetPropA(slider, kSliderProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(sliderNumber)));
-    SubclassControl(slider, SliderProc);
-}
-
-void ShowClock(int sliderId, int labelId, const char* format, uint32_t mhz)
-{
-    SendDlgItemMessageA(MainWindow(), sliderId, TBM_SETPOS, TRUE, static_cast<LPARAM>(mhz));
-    char text[64];
-    wsprintfA(text, format, static_cast<int>(mhz));
-    SetDlgItemTextA(MainWindow(), labelId, text);
 }
 
 // Everything on the screen is painted afresh: after a change of limits the
@@ -293,32 +263,6 @@ void CentreLogo()
     int32_t height = logoRect.bottom - logoRect.top;
     LogoPlace place = CentreLogoPlace(client.right - client.left, width, height, linkRect.top);
     MoveWindow(logo, place.x, place.y, width, height, TRUE);
-}
-
-void RefreshTitleAndRanges()
-{
-    SetWindowTextA(MainWindow(), MainWindowTitle(gApp.boardKind));
-    SetSliderRange(IDC_GFX_SLIDER, IDC_GFX_MIN, IDC_GFX_MAX, gApp.gfx);
-    if (!gApp.ui.slidersSubclassed)
-        SubclassSlider(IDC_GFX_SLIDER, 1);
-    SetSliderRange(IDC_MEM_SLIDER, IDC_MEM_MIN, IDC_MEM_MAX, gApp.mem);
-    if (!gApp.ui.slidersSubclassed)
-        SubclassSlider(IDC_MEM_SLIDER, 2);
-    gApp.ui.slidersSubclassed = 1;
-}
-
-void RefreshClockDisplay()
-{
-    CheckDlgButton(MainWindow(), IDC_RESET_ON_REBOOT, gApp.resetOnReboot ? BST_CHECKED : BST_UNCHECKED);
-    ShowClock(IDC_GFX_SLIDER, IDC_GFX_LABEL, "Graphics Core Clock at %d MHz", gApp.gfx.selected);
-    ShowClock(IDC_MEM_SLIDER, IDC_MEM_LABEL, "Memory Clock at %d MHz", gApp.mem.selected);
-}
-
-void UpdateMainButtons()
-{
-    MainButtonStates states = ComputeMainButtons(gApp);
-    EnableWindow(Control(IDC_RESET), states.resetToDefaults);
-    EnableWindow(Control(IDC_APPLY), states.apply);
 }
 
 void RestoreMainWindow()

@@ -1,12 +1,13 @@
 // The notification-area icon and the two menus of the main window.
+#include "ui/win32/tray.h"
+
 #include <windows.h>
 #include <shellapi.h>
 #include <stddef.h>
 
 #include "../res/resource.h"
 #include "ui/main_window_rules.h"
-#include "ui/win32/main_window.h"
-#include "ui/win32/ui_win32.h"
+#include "ui/win32/window_handles.h"
 
 namespace {
 

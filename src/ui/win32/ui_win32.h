@@ -3,11 +3,8 @@
 // procedures only dispatch; the rules behind them live in src/ui/*.h.
 #include <windows.h>
 
-// Main window and tray (main_window.cpp, tray.cpp)
+// Main window (main_window.cpp)
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void RefreshClockDisplay();
-void RefreshTitleAndRanges();
-void UpdateMainButtons();
 
 // Apply transaction (apply_transaction.cpp)
 void RunApplyTransaction();
@@ -21,16 +18,9 @@ INT_PTR CALLBACK LimitsDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
 // Slider painting (slider_paint.cpp)
 LRESULT CALLBACK SliderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Logo, link and About box (logo_link.cpp, about_dialog.cpp)
-LRESULT CALLBACK LogoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void OnLinkMouseMove(LPARAM lParam);
-void OnLinkSetCursor();
-INT_PTR OnLinkCtlColor(HDC dc);  // the brush the dialog procedure returns
-void OnLinkClick();
+// About box (about_dialog.cpp)
 INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Timer identifiers and the tray callback
+// Timer identifiers
 const UINT_PTR kBootTimerId = 27050;
 const UINT_PTR kKeepTimerId = 27067;
-const UINT kTrayCallbackMessage = 0x8064;
-const UINT kTrayIconId = 1001;

@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include "platform/win32/win32_platform.h"
-#include "ui/win32/main_window.h"
+// After the seams, so that GetSystemDirectory keeps its plain name.
+#include "app_state.h"
+#include "ui/win32/velkor_entry.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    InstallWin32Platform();
+    InstallWin32Platform(&gApp.platform);
     return RunVelkor(instance, GetCommandLineA());
 }

@@ -1,10 +1,10 @@
-// velkor-sim.exe: the utility on a simulated PC (win32_sim_machine.h): the
+// velkor-sim.exe: the utility on a simulated PC (sim/win32/sim_machine.h): the
 // PCI bus and VELKOR.VXD as VELKOR_SIM describes them, the chip's registers
 // in the mapping "VelkorSimRegisters", everything else real Win32.
 #include <windows.h>
 
-#include "platform/win32/win32_sim_machine.h"
-#include "ui/win32/main_window.h"
+#include "sim/win32/sim_machine.h"
+#include "ui/win32/velkor_entry.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "board/dpmi_mapping.h"
+#include "platform/dpmi_mapping.h"
 
 #include <string.h>
 

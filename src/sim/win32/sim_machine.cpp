@@ -1,6 +1,8 @@
-#include "platform/win32/win32_sim_machine.h"
+#include "sim/win32/sim_machine.h"
 
 #include "platform/win32/win32_platform.h"
+// After the seams, so that GetSystemDirectory keeps its plain name.
+#include "app_state.h"
 #include "sim/sim_config.h"
 #include "sim/sim_pc.h"
 
@@ -66,7 +68,7 @@ SimMachineSetup InstallSimMachine(char* problem, int problemSize)
             pc.chip.Poke32(kConfiguredRegisters[i], kept[i]);
     }
 
-    InstallWin32Platform();
+    InstallWin32Platform(&gApp.platform);
     gApp.platform.ports = &pc.bus;
     gApp.platform.driver = &pc.driver;
     gApp.platform.physicalMemory = &pc.physicalMemory;

@@ -1,0 +1,22 @@
+#pragma once
+// Every seam to the hardware and the operating system, in one record.
+#include "platform/display.h"
+#include "platform/kernel_driver.h"
+#include "platform/physical_memory.h"
+#include "platform/ports.h"
+#include "platform/register_window.h"
+#include "platform/registry.h"
+#include "platform/system_info.h"
+#include "platform/ticks.h"
+
+// Where the hardware and the operating system are reached. Velkor.exe plugs
+// in the Win32 implementations, tests and velkor-sim.exe the simulated PC.
+struct Platform {
+    PortIo* ports = nullptr;
+    KernelDriver* driver = nullptr;
+    SystemInfo* system = nullptr;
+    Display* display = nullptr;
+    Ticks* ticks = nullptr;
+    Registry* registry = nullptr;
+    PhysicalMemory* physicalMemory = nullptr;  // the way to the chip when VELKOR.VXD is missing
+};
