@@ -40,10 +40,11 @@ endif()
 add_library(velkor_no_crt OBJECT
   ${CMAKE_SOURCE_DIR}/src/runtime/no_crt_entry.cpp
   ${CMAKE_SOURCE_DIR}/src/runtime/no_crt_memory.cpp)
+target_include_directories(velkor_no_crt PRIVATE ${CMAKE_SOURCE_DIR}/src)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/runtime/no_crt_memory.cpp PROPERTIES
   COMPILE_OPTIONS "-ffreestanding;-fno-builtin;-fno-tree-loop-distribute-patterns")
 function(velkor_link_without_crt target)
-  target_link_libraries(${target} PRIVATE velkor_no_crt mingwex gcc)
+  target_link_libraries(${target} PRIVATE velkor_no_crt velkor_core mingwex gcc)
   target_link_options(${target} PRIVATE -nostdlib -nostartfiles -Wl,--entry=_NoCrtEntry)
 endfunction()
 

@@ -3,29 +3,12 @@
 // little of that code's work these programs need and calls WinMain as it did.
 #include <windows.h>
 
+#include "ui/start_switches.h"
+
 // The linker's table of global constructors: -1, the constructors, 0.
 extern "C" void (*__CTOR_LIST__[])();
 
 namespace {
-
-// What follows the program's name and the blanks after it: a quoted name
-// ends at its closing quote, an unquoted one at the first blank.
-char* CommandTail(char* line)
-{
-    if (*line == '"') {
-        ++line;
-        while (*line && *line != '"')
-            ++line;
-        if (*line == '"')
-            ++line;
-    } else {
-        while (*line && *line != ' ' && *line != '\t')
-            ++line;
-    }
-    while (*line == ' ' || *line == '\t')
-        ++line;
-    return line;
-}
 
 // How the starting program (the shell, a shortcut) asked the window to show.
 int ShowFlag()
@@ -38,7 +21,8 @@ int ShowFlag()
 
 // The programs keep their globals constant-initialised; should one ever need
 // a constructor, it still runs (last first, as MinGW runs them). Nothing here
-// registers destructors: a global that needs one fails the link on atexit.
+// registers destructors: a global that needs one fails the link, as nothing
+// provides atexit.
 void RunGlobalConstructors()
 {
     int count = 0;
@@ -50,11 +34,13 @@ void RunGlobalConstructors()
 
 }  // namespace
 
-// The entry named to the linker (cmake/windows.cmake). Windows 95 enters with
-// the stack aligned to 4 bytes only.
+// The entry named to the linker (cmake/windows.cmake). Windows aligns the
+// stack to 4 bytes only; GCC's code expects 16.
 extern "C" __attribute__((force_align_arg_pointer, noreturn)) void NoCrtEntry()
 {
     RunGlobalConstructors();
-    int result = WinMain(GetModuleHandleA(NULL), NULL, CommandTail(GetCommandLineA()), ShowFlag());
+    // The tail points into the command line that GetCommandLineA keeps.
+    char* tail = const_cast<char*>(CommandLineTail(GetCommandLineA()));
+    int result = WinMain(GetModuleHandleA(NULL), NULL, tail, ShowFlag());
     ExitProcess(static_cast<UINT>(result));
 }

@@ -1,6 +1,7 @@
-// The C library's memory and string functions that the shipped programs and
-// the compiler call, for programs without the C runtime DLL
-// (no_crt_entry.cpp). Built with -fno-builtin and
+// The C library's memory and string functions for the programs without the
+// C runtime DLL (no_crt_entry.cpp): those the code calls, and memcpy,
+// memmove, memset and memcmp, which GCC may call for any copy or zeroing.
+// The linker keeps only those a program uses. Built with -fno-builtin and
 // -fno-tree-loop-distribute-patterns (cmake/windows.cmake), so that GCC does
 // not turn these loops back into calls of the functions themselves.
 #include <stddef.h>
