@@ -33,12 +33,29 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/res/velkor.rc)
   set(VELKOR_RESOURCES ${CMAKE_SOURCE_DIR}/res/velkor.rc)
 endif()
 
+# The programs that ship start in src/runtime/ instead of MinGW's start-up
+# code, which needs msvcrt.dll: Windows 95 does not have it. libmingwex and
+# libgcc add the helpers the compiler calls (64-bit division, stack probes,
+# floor, fmod) without any import. The test programs keep the C runtime.
+add_library(velkor_no_crt OBJECT
+  ${CMAKE_SOURCE_DIR}/src/runtime/no_crt_entry.cpp
+  ${CMAKE_SOURCE_DIR}/src/runtime/no_crt_memory.cpp)
+target_include_directories(velkor_no_crt PRIVATE ${CMAKE_SOURCE_DIR}/src)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/runtime/no_crt_memory.cpp PROPERTIES
+  COMPILE_OPTIONS "-ffreestanding;-fno-builtin;-fno-tree-loop-distribute-patterns")
+function(velkor_link_without_crt target)
+  target_link_libraries(${target} PRIVATE velkor_no_crt velkor_core mingwex gcc)
+  target_link_options(${target} PRIVATE -nostdlib -nostartfiles -Wl,--entry=_NoCrtEntry)
+endfunction()
+
 add_executable(Velkor WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/velkor_main.cpp ${VELKOR_RESOURCES})
 target_link_libraries(Velkor PRIVATE ${VELKOR_WIN32_LIBS})
+velkor_link_without_crt(Velkor)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/win32/velkor_sim_main.cpp)
   add_executable(velkor-sim WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/velkor_sim_main.cpp ${VELKOR_RESOURCES})
   target_link_libraries(velkor-sim PRIVATE ${VELKOR_WIN32_LIBS})
+  velkor_link_without_crt(velkor-sim)
 endif()
 
 # Arbolt.exe, the log-on companion that sets kept clocks again, and
@@ -47,10 +64,13 @@ endif()
 set(ARBOLT_RESOURCES ${CMAKE_SOURCE_DIR}/res/arbolt.rc)
 add_executable(Arbolt WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/arbolt_main.cpp ${ARBOLT_RESOURCES})
 target_link_libraries(Arbolt PRIVATE ${VELKOR_WIN32_LIBS})
+velkor_link_without_crt(Arbolt)
 add_executable(arbolt-sim WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/arbolt_sim_main.cpp ${ARBOLT_RESOURCES})
 target_link_libraries(arbolt-sim PRIVATE ${VELKOR_WIN32_LIBS})
+velkor_link_without_crt(arbolt-sim)
 # The yardstick of Arbolt's start-to-exit benchmark (scripts/bench-arbolt.sh).
 add_executable(do-nothing WIN32 ${CMAKE_SOURCE_DIR}/tools/bench/do_nothing_main.cpp)
+velkor_link_without_crt(do-nothing)
 
 include(${CMAKE_SOURCE_DIR}/cmake/installer.cmake)
 

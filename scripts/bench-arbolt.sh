@@ -2,7 +2,8 @@
 # Arbolt.exe's two budgets, measured side by side (not part of the tests):
 #   - size: Arbolt.exe at most 40 KB;
 #   - start to exit under Wine: at most twice a Win32 program of the same
-#     build that does nothing (do-nothing.exe), median of RUNS starts each,
+#     build that does nothing (do-nothing.exe, which starts as Arbolt.exe does,
+#     without the C runtime), median of RUNS starts each,
 #     the two programs started in turn so that both see the same machine.
 # Also timed, for information: arbolt-sim.exe restoring a kept record on the
 # simulated TNT2 (both PLLs programmed, two pauses of 100 ms).

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Checks that Windows programs can load on Windows 98.
+"""Checks that Windows programs can load on Windows 95 and later of its line.
 
-    check_pe_imports.py --allow tools/win98-imports.txt [--allow MORE.txt] [--gui] [--list] PROGRAM.exe...
+    check_pe_imports.py --allow tools/win95-imports.txt [--allow MORE.txt] [--gui] [--list] PROGRAM.exe...
 
 For each program: a PE32 image for i386, OS and subsystem version 4.0 (the
 9x loader refuses higher ones), with --gui the Windows GUI subsystem, not
@@ -20,8 +20,12 @@ import os
 import struct
 import sys
 
-# OLE32: only the installer's shortcuts need it (tools/win98-imports-nsis.txt).
-ALLOWED_DLLS = ("KERNEL32", "USER32", "GDI32", "ADVAPI32", "SHELL32", "COMCTL32", "VERSION", "MSVCRT", "OLE32")
+# OLE32: only the installer's shortcuts need it.
+ALLOWED_DLLS = ("KERNEL32", "USER32", "GDI32", "ADVAPI32", "SHELL32", "COMCTL32", "VERSION", "OLE32")
+# DLLs that a MinGW program may pull in but that Windows 95 lacks, with why.
+MISSING_ON_WINDOWS_95 = {
+    "MSVCRT": "the C runtime DLL, which Windows 95 does not ship",
+}
 
 MACHINE_I386 = 0x014C
 MAGIC_PE32 = 0x010B
@@ -37,7 +41,7 @@ class PeError(Exception):
 
 
 class PeImage:
-    """The parts of a PE32 image that decide whether Windows 98 can load it."""
+    """The parts of a PE32 image that decide whether Windows 95 can load it."""
 
     def __init__(self, data):
         self.data = data
@@ -168,14 +172,21 @@ def check(path, allowed, gui):
             problems.append("marked NO_SEH: its structured exception handlers would not run")
         if image.directory(DELAY_IMPORT_DIRECTORY) != (0, 0):
             problems.append("has delay-load imports")
+        # A DLL that Windows 95 lacks is named once, not with each of its functions.
+        missing = [dll for dll, _, _ in imports if dll_key(dll) in MISSING_ON_WINDOWS_95]
+        for dll in sorted(set(missing)):
+            problems.append(f"imports from {dll} ({missing.count(dll)} functions), "
+                            + MISSING_ON_WINDOWS_95[dll_key(dll)])
         for dll, function, ordinal in imports:
+            if dll in missing:
+                continue
             if dll_key(dll) not in ALLOWED_DLLS:
                 problems.append(f"imports from {dll}, which is not an allowed DLL"
                                 + (f" ({function})" if function else ""))
             elif function is None:
                 problems.append(f"imports {dll} ordinal {ordinal}: ordinals cannot be checked")
             elif (dll_key(dll), function) not in allowed:
-                problems.append(f"imports {dll}!{function}, which is not in the Windows 98 allow list")
+                problems.append(f"imports {dll}!{function}, which is not in the Windows 95 allow list")
     except PeError as error:
         return f"{path}: {len(data)} bytes", [], [f"cannot read the PE image: {error}"]
     return f"{path}: {len(data)} bytes, {len(imports)} imports", imports, problems

@@ -1032,7 +1032,8 @@ std::string Directory(const std::string& path)
 
 void Usage()
 {
-    printf("usage: velkor-e2e [--sim PATH] [--screenshots DIR] [--log FILE] [--list] [NAME-PART...]\n");
+    printf("usage: velkor-e2e [--sim PATH] [--screenshots DIR] [--log FILE] [--windows MAJOR.MINOR] [--list]"
+           " [NAME-PART...]\n");
 }
 
 }  // namespace
@@ -1045,6 +1046,7 @@ int main(int argc, char** argv)
     gSimPath = Directory(self) + "\\velkor-sim.exe";
 
     std::vector<std::string> filters;
+    std::string windows;  // the version the run is for, as GetVersion gives it ("4.0": Windows 95)
     bool list = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -1057,6 +1059,8 @@ int main(int argc, char** argv)
             // Where the report goes when no console reaches the caller (a virtual desktop).
             if (!freopen(argv[++i], "w", stdout))
                 return 2;
+        } else if (arg == "--windows" && i + 1 < argc) {
+            windows = argv[++i];
         } else if (arg == "--list") {
             list = true;
         } else if (StartsWith(arg, "--")) {
@@ -1067,6 +1071,16 @@ int main(int argc, char** argv)
         }
     }
     InitCommonControls();
+    if (!windows.empty()) {
+        // A prefix set up for another version would pass without testing it.
+        const DWORD version = GetVersion();
+        const std::string running = std::to_string(LOBYTE(version)) + "." + std::to_string(HIBYTE(LOWORD(version)));
+        printf("Windows %s%s\n", running.c_str(), version & 0x80000000u ? " (9x line)" : "");
+        if (running != windows) {
+            printf("this run is for Windows %s\n", windows.c_str());
+            return 1;
+        }
+    }
 
     std::vector<ScenarioEntry> chosen;
     for (const ScenarioEntry& s : Scenarios()) {

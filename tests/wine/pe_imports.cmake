@@ -1,15 +1,16 @@
-# Windows 98 must be able to load the programs: PE32 for i386, GUI subsystem,
-# OS and subsystem version 4.0, and only imports that Windows 98 has
-# (tools/win98-imports.txt). No Wine needed.
+# Windows 95 (and so the rest of its line) must be able to load the programs:
+# PE32 for i386, GUI subsystem, OS and subsystem version 4.0, and only imports
+# that Windows 95 has (tools/win95-imports.txt): no C runtime DLL. No Wine
+# needed.
 find_program(VELKOR_PYTHON3 python3 REQUIRED)
 set(VELKOR_PE_CHECK ${CMAKE_SOURCE_DIR}/tools/check_pe_imports.py)
-set(VELKOR_WIN98_IMPORTS ${CMAKE_SOURCE_DIR}/tools/win98-imports.txt)
+set(VELKOR_WIN95_IMPORTS ${CMAKE_SOURCE_DIR}/tools/win95-imports.txt)
 
 foreach(program Velkor velkor-sim Arbolt arbolt-sim)
   if(TARGET ${program})
     string(TOLOWER ${program} name)
     add_test(NAME pe_imports_${name}
-      COMMAND ${VELKOR_PYTHON3} ${VELKOR_PE_CHECK} --allow ${VELKOR_WIN98_IMPORTS} --gui $<TARGET_FILE:${program}>)
+      COMMAND ${VELKOR_PYTHON3} ${VELKOR_PE_CHECK} --allow ${VELKOR_WIN95_IMPORTS} --gui $<TARGET_FILE:${program}>)
   endif()
 endforeach()
 
@@ -21,4 +22,4 @@ target_link_options(pe_imports_bad PRIVATE
   -Wl,--major-os-version,5 -Wl,--minor-os-version,1)
 add_test(NAME pe_imports_checker
   COMMAND ${VELKOR_PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/pe_imports_test.py
-          ${VELKOR_PE_CHECK} ${VELKOR_WIN98_IMPORTS} $<TARGET_FILE:pe_imports_bad>)
+          ${VELKOR_PE_CHECK} ${VELKOR_WIN95_IMPORTS} $<TARGET_FILE:pe_imports_bad>)

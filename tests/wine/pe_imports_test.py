@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""The import checker must name every reason a program cannot load on Windows 98.
+"""The import checker must name every reason a program cannot load on Windows 95.
 
     pe_imports_test.py CHECKER ALLOW_LIST BAD_PROGRAM
 
 BAD_PROGRAM (pe_imports_bad.exe) is a console program with subsystem and OS
-version 5.1 that imports a W function and a DLL outside the allowed set.
+version 5.1 that imports a W function, a DLL outside the allowed set and,
+through MinGW's start-up code, the C runtime DLL that Windows 95 lacks.
 """
 import os
 import subprocess
@@ -27,13 +28,15 @@ def main():
             failures.append(f"{message}\n--- output:\n{output}")
 
     code, output = run(checker, allow, "--gui", bad)
-    expect(code == 1, f"exit code {code} for a program Windows 98 cannot load, expected 1", output)
+    expect(code == 1, f"exit code {code} for a program Windows 95 cannot load, expected 1", output)
     for problem in ("subsystem 3, not Windows GUI (2)",
                     "subsystem version 5.1, not 4.0",
                     "OS version 5.1, not 4.0",
-                    "imports KERNEL32.dll!LoadLibraryW, which is not in the Windows 98 allow list",
+                    "imports KERNEL32.dll!LoadLibraryW, which is not in the Windows 95 allow list",
+                    "which Windows 95 does not ship",
                     "imports from WINMM.dll, which is not an allowed DLL (timeGetTime)"):
         expect(problem.lower() in output.lower(), f"missing problem: {problem}", output)
+    expect("imports from msvcrt.dll (" in output.lower(), "the C runtime DLL was not named", output)
     # What the bad program imports that is allowed must not be reported.
     expect("KERNEL32.dll!GetModuleHandleA" not in output, "an allowed import was reported", output)
 

@@ -2,7 +2,7 @@
 # reinstall over settings, a boot store by the installed layout, uninstalls,
 # and both refusing while Velkor runs. The scenarios run in the end-to-end
 # driver, built a second time with them alone, so that they have a test name
-# of their own. Then the Windows 98 import check of the installer and of the
+# of their own. Then the Windows 95 import check of the installer and of the
 # uninstaller that the install wrote.
 if(TARGET installer)
   set(VELKOR_E2E_DIR ${CMAKE_SOURCE_DIR}/tests/e2e)
@@ -22,14 +22,11 @@ if(TARGET installer)
   set_tests_properties(e2e_installer PROPERTIES RESOURCE_LOCK wine TIMEOUT 600
     FIXTURES_SETUP installed_uninstaller)
 
-  # NSIS's own code imports more than Velkor does; each of those exists on
-  # Windows 98 too (tools/win98-imports-nsis.txt).
-  set(VELKOR_NSIS_IMPORTS ${CMAKE_SOURCE_DIR}/tools/win98-imports-nsis.txt)
+  # The same list as Velkor's: its last section holds what NSIS's own code adds.
   add_test(NAME pe_imports_velkor-setup
-    COMMAND ${VELKOR_PYTHON3} ${VELKOR_PE_CHECK} --allow ${VELKOR_WIN98_IMPORTS} --allow ${VELKOR_NSIS_IMPORTS}
-            --gui ${VELKOR_SETUP})
+    COMMAND ${VELKOR_PYTHON3} ${VELKOR_PE_CHECK} --allow ${VELKOR_WIN95_IMPORTS} --gui ${VELKOR_SETUP})
   add_test(NAME pe_imports_uninstaller
-    COMMAND ${VELKOR_PYTHON3} ${VELKOR_PE_CHECK} --allow ${VELKOR_WIN98_IMPORTS} --allow ${VELKOR_NSIS_IMPORTS}
+    COMMAND ${VELKOR_PYTHON3} ${VELKOR_PE_CHECK} --allow ${VELKOR_WIN95_IMPORTS}
             --gui ${CMAKE_BINARY_DIR}/Uninstall-installed.exe)
   set_tests_properties(pe_imports_uninstaller PROPERTIES FIXTURES_REQUIRED installed_uninstaller)
 endif()

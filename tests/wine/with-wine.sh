@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# Runs a command in a throwaway Wine prefix in Windows 98 mode, on a virtual X
+# Runs a command in a throwaway Wine prefix in Windows 98 mode (or the Windows
+# version VELKOR_WINE_VERSION names: win95, win98, winme), on a virtual X
 # display that this script starts when there is none.
 #
 #   tests/wine/with-wine.sh COMMAND [ARGS...]
 #
 # VELKOR_WINEPREFIX names the prefix (default: ./wineprefix under the current
-# folder, normally the build folder). It is made on first use and reused after.
+# folder, normally the build folder). It is made on first use and reused after;
+# give each Windows version a prefix of its own.
 # Inside COMMAND, WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES and DISPLAY are set;
 # run Wine programs as `wine PROGRAM.exe` under `timeout`.
 set -euo pipefail
 
 prefix=${VELKOR_WINEPREFIX:-$PWD/wineprefix}
+version=${VELKOR_WINE_VERSION:-win98}
 mkdir -p "$(dirname "$prefix")"
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -38,20 +41,21 @@ if [ -z "${DISPLAY:-}" ]; then
     [ -n "${DISPLAY:-}" ] || { echo "with-wine: could not start Xvfb" >&2; exit 1; }
 fi
 
-# One prefix set-up at a time; the marker says it finished (and which set-up).
+# One prefix set-up at a time; the marker says it finished (and which set-up,
+# for which Windows version).
 (
     flock 9
-    if [ ! -e "$prefix/.velkor-ready-2" ]; then
+    if [ ! -e "$prefix/.velkor-ready-2-$version" ]; then
         rm -rf "$prefix"
         WINEDLLOVERRIDES="mscoree,mshtml=" timeout 180 wineboot -i >/dev/null 2>&1
-        timeout 60 wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1
+        timeout 60 wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
         timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         timeout 60 wineserver -w >/dev/null 2>&1 || true
         # Wine's own "MS Sans Serif" and friends: without them dialogs fall back to a wider font,
         # and texts that fit on Windows 98 wrap and lose their ends.
         mkdir -p "$prefix/drive_c/windows/Fonts"
         cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
-        touch "$prefix/.velkor-ready-2"
+        touch "$prefix/.velkor-ready-2-$version"
     fi
 ) 9>"$prefix.lock"
 
