@@ -12,7 +12,7 @@ if(TARGET installer)
   target_compile_options(velkor-e2e-installer PRIVATE -fexceptions -frtti)
   target_link_libraries(velkor-e2e-installer PRIVATE velkor_core comctl32 gdi32 user32 advapi32 shell32 ole32
     uuid version kernel32)
-  add_dependencies(velkor-e2e-installer velkor-sim installer)
+  add_dependencies(velkor-e2e-installer velkor-sim arbolt-sim installer)
 
   add_test(NAME e2e_installer
     COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY
