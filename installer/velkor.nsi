@@ -184,7 +184,7 @@ Function CheckFolder
         StrCpy $R5 "Uninstall.exe"
     ${EndSelect}
     ${If} ${FileExists} "$INSTDIR\$R5"
-      StrCpy $Refusal "The folder already holds a file named $R5 that Velkor did not install. Setup would replace it: please choose another folder."
+      StrCpy $Refusal "The folder $INSTDIR already holds a file named $R5 that Velkor did not install. Setup would replace it: please choose another folder."
       Return
     ${EndIf}
   ${Next}
