@@ -236,6 +236,7 @@ Function RemoveEarlierInstallation
   ${IfNot} ${Errors}
     Delete "$EarlierFolder\Uninstall.exe"
     RMDir "$EarlierFolder"
+    RMDir "$PROGRAMFILES\Ostrane"  ; as the uninstaller would, had it not been kept
   ${EndIf}
 FunctionEnd
 
