@@ -17,7 +17,8 @@
 ; was refused (it holds another program's files under Velkor's names, or its
 ; name is longer than 244 characters); 7 a file could not be written. With 5
 ; and 6 nothing was changed; with 7 no setting, shortcut or Add/Remove entry
-; was written.
+; was written. The uninstaller: 0 done; 5 Velkor runs; 2 its companion could
+; not run: nothing was removed.
 
 Unicode false  ; NSIS 3's Unicode installers do not run on the 9x line
 SetCompressor /SOLID lzma

@@ -4,7 +4,6 @@
 #include "settings/boot_store.h"
 #include "settings/settings_store.h"
 #include "settings_fixture.h"
-#include "sim/sim_system.h"
 #include "ui/setup_switches.h"
 
 namespace {
@@ -19,7 +18,6 @@ protected:
         LoadSettings();  // TNT2, 125 / 150 MHz defaults
         ticks_.SetNow(0x12345678);
         strcpy(gApp.installPath, "C:\\Program Files\\Ostrane\\Velkor");
-        gApp.platform.system = &system_;
     }
 
     // A kept apply of 140 / 166 MHz stored by Velkor with a driver of this build.
@@ -38,8 +36,6 @@ protected:
         gApp.driverKey[0] = '\0';
         RemoveBootRecords(companionPath);
     }
-
-    SimSystem system_{nullptr};
 };
 
 TEST_F(BootRecordsRemoval, UndoesANewerDriverStoreWhereverTheDriverKeyLeadsAndKeepsTheSeed)
@@ -88,40 +84,6 @@ TEST_F(BootRecordsRemoval, LeavesALogOnEntryThatStartsAnotherFile)
     PutRaw(kTestRunKey, "NvInitialize", kRegDword, DwordBytes(1));
     RemoveAsTheCompanion(kInstalledCompanion);
     EXPECT_TRUE(Has(kTestRunKey, "NvInitialize"));
-}
-
-// The uninstaller names the installed companion, which may be gone; the
-// entry may spell it in any way Windows resolves to the same file.
-TEST_F(BootRecordsRemoval, TellsTheInstalledCompanionHoweverSpelledFromAnotherFile)
-{
-    system_.AddPath("C:\\Program Files\\Ostrane\\Velkor", "C:\\PROGRA~1\\OSTRANE\\VELKOR");
-    system_.AddPath("C:\\Other Tools\\Arbolt.exe", "C:\\OTHERT~1\\ARBOLT.EXE");
-    // The store's longest entry: a folder of 244 characters, all in 8.3 form.
-    std::string deep = "C:";
-    while (deep.size() + 9 <= 244)
-        deep += "\\ABCDEFGH";
-    deep += "\\" + std::string(244 - deep.size() - 1, 'X');
-    ASSERT_EQ(244u, deep.size());
-    system_.AddPath(deep.c_str(), deep.c_str());
-    const std::string deepCompanion = deep + "\\Arbolt.exe";
-    struct Case {
-        std::string entry, companion;
-        bool removed;
-    } cases[] = {
-        {kInstalledCompanion, "C:\\PROGRA~1\\OSTRANE\\VELKOR\\Arbolt.exe", true},
-        {"c:\\progra~1\\ostrane\\velkor\\ARBOLT.EXE", kInstalledCompanion, true},
-        {"C:\\OTHERT~1\\ARBOLT.EXE", "C:\\Other Tools\\arbolt.exe", true},
-        {"C:\\Other Tools\\Arbolt.exe", kInstalledCompanion, false},
-        {"C:\\PROGRA~1\\OSTRANE\\VELKOR\\Arbolt.ex", kInstalledCompanion, false},
-        {"C:\\PROGRA~1\\OSTRANE\\Arbolt.exe", kInstalledCompanion, false},
-        {deepCompanion, deepCompanion, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.entry + " / " + c.companion);
-        PutString(kTestRunKey, "NvInitialize", c.entry);
-        RemoveAsTheCompanion(c.companion.c_str());
-        EXPECT_EQ(!c.removed, Has(kTestRunKey, "NvInitialize"));
-    }
 }
 
 TEST_F(BootRecordsRemoval, TakesTheOlderDriversWordsOnlyWhileTheSettingsKeyShowsThem)
