@@ -8,6 +8,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -89,53 +91,42 @@ HWND WindowShowingText(DWORD processId, const std::string& text)
     return search.found;
 }
 
-struct PrefixSearch {
-    const std::string* prefix;
-    bool found;
-};
+// The process's visible top-level windows.
+std::vector<HWND> VisibleWindowsOf(DWORD processId)
+{
+    std::vector<HWND> windows;
+    for (HWND top = FindWindowExA(NULL, NULL, NULL, NULL); top; top = FindWindowExA(NULL, top, NULL, NULL)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(top, &owner);
+        if (owner == processId && IsWindowVisible(top))
+            windows.push_back(top);
+    }
+    return windows;
+}
 
 BOOL CALLBACK CheckForPrefix(HWND window, LPARAM data)
 {
-    PrefixSearch* search = reinterpret_cast<PrefixSearch*>(data);
-    search->found = search->found || (IsWindowVisible(window) && Text(window).rfind(*search->prefix, 0) == 0);
-    return !search->found;
+    std::string* prefix = reinterpret_cast<std::string*>(data);
+    if (!IsWindowVisible(window) || Text(window).rfind(*prefix, 0) != 0)
+        return TRUE;
+    prefix->clear();  // found
+    return FALSE;
 }
 
-// Whether a visible window of the process shows, anywhere inside it (the
-// setup's pages are dialogs within its dialog), a text beginning so.
-bool ShowsTextBeginning(DWORD processId, const std::string& prefix)
+// Whether a window of the process shows, anywhere inside it (the setup's
+// pages are dialogs within its dialog), a text beginning so.
+bool ShowsTextBeginning(DWORD processId, std::string prefix)
 {
-    HWND top = nullptr;
-    while ((top = FindWindowExA(NULL, top, NULL, NULL)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(top, &owner);
-        PrefixSearch search = {&prefix, false};
-        if (owner == processId && IsWindowVisible(top))
-            EnumChildWindows(top, CheckForPrefix, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return true;
-    }
-    return false;
+    for (HWND top : VisibleWindowsOf(processId))
+        EnumChildWindows(top, CheckForPrefix, reinterpret_cast<LPARAM>(&prefix));
+    return prefix.empty();
 }
 
-bool HasVisibleWindow(DWORD processId)
-{
-    for (HWND top = FindWindowExA(NULL, NULL, NULL, NULL); top; top = FindWindowExA(NULL, top, NULL, NULL)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(top, &owner);
-        if (owner == processId && IsWindowVisible(top))
-            return true;
-    }
-    return false;
-}
-
-// The setup's own window: the visible one with Next and Cancel.
+// The setup's own window: the one with Next and Cancel.
 HWND WizardOf(DWORD processId)
 {
-    for (HWND top = FindWindowExA(NULL, NULL, NULL, NULL); top; top = FindWindowExA(NULL, top, NULL, NULL)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(top, &owner);
-        if (owner == processId && IsWindowVisible(top) && GetDlgItem(top, IDOK) && GetDlgItem(top, IDCANCEL))
+    for (HWND top : VisibleWindowsOf(processId)) {
+        if (GetDlgItem(top, IDOK) && GetDlgItem(top, IDCANCEL))
             return top;
     }
     return nullptr;
@@ -148,22 +139,13 @@ bool FileExists(const std::string& path)
 
 std::string FileText(const std::string& path)
 {
-    std::string text(4096, '\0');
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    DWORD read = 0;
-    if (file == INVALID_HANDLE_VALUE)
-        return "(missing)";
-    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, NULL);
-    CloseHandle(file);
-    return text.substr(0, read);
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 void WriteFileText(const std::string& path, const std::string& text)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, NULL);
-    CloseHandle(file);
+    std::ofstream(path, std::ios::binary) << text;
 }
 
 // The one spelling Velkor's records use for an existing folder.
@@ -578,7 +560,7 @@ E2E_SCENARIO(installer_refuses_folders_it_cannot_use_and_takes_the_longest_it_ca
         E2E_REQUIRE(StartVerbatim("\"" + arboltSim + "\" -board", &info));
         bool shown = false;
         while (WaitForSingleObject(info.hProcess, 5) == WAIT_TIMEOUT)
-            shown = shown || HasVisibleWindow(info.dwProcessId);
+            shown = shown || !VisibleWindowsOf(info.dwProcessId).empty();
         DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(info.hProcess, &code);
         CloseHandle(info.hProcess);
