@@ -6,10 +6,9 @@
 #include <stdint.h>
 
 // Deletes, under HKEY_LOCAL_MACHINE:
-// - the Run entry "NvInitialize", only when its text is companionPath (the
-//   companion of the installation being removed), compared without regard to
-//   case, as Windows compares file names (a null or empty companionPath
-//   matches nothing);
+// - the Run entry "NvInitialize", only when it names the file companionPath
+//   names (the companion of the installation being removed), however either
+//   is spelled (SameFile; a null or empty companionPath matches nothing);
 // - "Krusty" under the display driver's key + "\NVTweak\Hardware";
 // - "Gracie" and "George" under the older drivers' fixed "System" key, each
 //   only while the settings key still holds the value of the same name, which
@@ -21,3 +20,9 @@ int RemoveBootRecords(const char* companionPath);
 // 1 when two file paths name the same file as the 9x file system compares
 // them: equal but for the case of the letters A-Z.
 int SameFilePath(const char* a, const char* b);
+
+// 1 when two paths name the same file however spelled (8.3 or long, "..",
+// doubled or forward slashes, any case): both are compared in their canonical
+// form (SystemInfo::GetCanonicalPath; for a file that is gone, its folder's
+// with the name behind it), and as typed only when neither resolves.
+int SameFile(const char* a, const char* b);

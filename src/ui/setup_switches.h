@@ -1,21 +1,30 @@
 #pragma once
 // The companion's switches for the installer and the uninstaller: whether
-// Velkor runs, and the removal of the boot records. The installer calls them
-// instead of copying the title rule or the display driver's key into its script.
+// Velkor runs, whether this computer has a board Velkor drives, and the
+// removal of the boot records. The installer calls them instead of copying
+// the title rule, the board list or the display driver's key into its script.
 #include <stdint.h>
 
 enum class SetupSwitch : uint32_t {
     None,       // the log-on restore
     Running,    // "-running", "/running": only say whether Velkor runs
-    Uninstall,  // "-uninstall", "/uninstall": remove the boot records unless Velkor runs
+    Uninstall,  // "-uninstall ["PATH"]": remove the boot records unless Velkor runs
+    Board,      // "-board", "/board": only say whether a supported board answers
 };
 
-// Exit codes of the two switches.
+// Exit codes of the switches.
 enum class SetupOutcome : int {
-    Done = 0,           // Velkor does not run; for "-uninstall" the records are gone
+    Done = 0,           // Velkor does not run; for "-uninstall" the records are gone; "-board": found
+    NoBoard = 1,        // "-board": no supported board, or its registers cannot be reached
     VelkorRunning = 5,  // Velkor runs: nothing was changed (4 is arbolt-sim's bad set-up)
 };
 
 // The whole word, in any case, after the program name (CommandLineTail());
 // blanks may follow it, anything else makes it no switch.
 SetupSwitch ParseSetupSwitch(const char* tail);
+
+// As above; "-uninstall" may also be followed by one quoted path, the
+// companion of the installation being removed, which the uninstaller names
+// because it runs a copy of this program from elsewhere. The path goes to
+// path ("" when none is given); one that does not fit makes it no switch.
+SetupSwitch ParseSetupSwitch(const char* tail, char* path, uint32_t pathSize);

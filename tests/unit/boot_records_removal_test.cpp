@@ -139,4 +139,32 @@ TEST(SetupSwitch, WholeWordsInAnyCaseAfterEitherSwitchCharacter)
     EXPECT_EQ(SetupSwitch::None, ParseSetupSwitch(nullptr));
 }
 
+TEST(SetupSwitch, TheBoardCheckAndTheUninstallersQuotedCompanion)
+{
+    struct Case {
+        const char* tail;
+        SetupSwitch expected;
+        const char* path;
+    } cases[] = {
+        {"-board", SetupSwitch::Board, ""},
+        {"/BOARD ", SetupSwitch::Board, ""},
+        {"-boards", SetupSwitch::None, ""},
+        {"-uninstall \"C:\\My Velkor\\Arbolt.exe\"", SetupSwitch::Uninstall, "C:\\My Velkor\\Arbolt.exe"},
+        {"-uninstall \"C:\\V\\Arbolt.exe\" ", SetupSwitch::Uninstall, "C:\\V\\Arbolt.exe"},
+        {"-uninstall \"C:\\V\\Arbolt.exe", SetupSwitch::None, ""},
+        {"-uninstall \"C:\\V\\Arbolt.exe\" x", SetupSwitch::None, ""},
+        {"-uninstall \"\"", SetupSwitch::None, ""},
+        {"-running \"C:\\V\\Arbolt.exe\"", SetupSwitch::None, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tail);
+        char path[256] = "unchanged";
+        EXPECT_EQ(c.expected, ParseSetupSwitch(c.tail, path, sizeof path));
+        EXPECT_STREQ(c.path, path);
+    }
+    // A path longer than the buffer is no path the uninstaller gave.
+    char small[8];
+    EXPECT_EQ(SetupSwitch::None, ParseSetupSwitch("-uninstall \"C:\\Velkor\\Arbolt.exe\"", small, sizeof small));
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
-# Velkor-setup.exe under Wine in Windows 98 mode, silently: installs,
-# reinstall over settings, a boot store by the installed layout, uninstalls,
-# and both refusing while Velkor runs. The scenarios run in the end-to-end
+# Velkor-setup.exe under Wine in Windows 98 mode: silent installs, reinstall
+# over settings and elsewhere, a boot store by the installed layout,
+# uninstalls (also without the installed Arbolt.exe), both refusing while
+# Velkor runs, refused folders, the companion's board check on arbolt-sim.exe,
+# and one run as a user without a board who cancels. The scenarios run in the end-to-end
 # driver, built a second time with them alone, so that they have a test name
 # of their own. Then the Windows 95 import check of the installer and of the
 # uninstaller that the install wrote.
@@ -12,7 +14,7 @@ if(TARGET installer)
   target_compile_options(velkor-e2e-installer PRIVATE -fexceptions -frtti)
   target_link_libraries(velkor-e2e-installer PRIVATE velkor_core comctl32 gdi32 user32 advapi32 shell32 ole32
     uuid version kernel32)
-  add_dependencies(velkor-e2e-installer velkor-sim installer)
+  add_dependencies(velkor-e2e-installer velkor-sim arbolt-sim installer)
 
   add_test(NAME e2e_installer
     COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY

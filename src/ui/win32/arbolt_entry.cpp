@@ -25,9 +25,10 @@ int RunArbolt(const char* commandLine)
 {
     SilenceSystemMessages();
     UseDoublePrecision();  // the same PLL words Velkor's apply writes
-    // The installer's switches need no board; any other tail is ignored.
-    SetupSwitch setup = ParseSetupSwitch(CommandLineTail(commandLine));
+    // The installer's switches; any other tail is ignored.
+    char companionPath[256];
+    SetupSwitch setup = ParseSetupSwitch(CommandLineTail(commandLine), companionPath, sizeof companionPath);
     if (setup != SetupSwitch::None)
-        return RunSetupCommand(setup);
+        return RunSetupCommand(setup, companionPath);
     return static_cast<int>(RestoreKeptClocks());
 }

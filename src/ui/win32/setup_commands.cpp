@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "app_state.h"
+#include "board/board_detect.h"
 #include "settings/boot_records_removal.h"
 #include "ui/main_window_rules.h"
 
@@ -19,22 +21,42 @@ int VelkorRuns()
     return 1;
 }
 
+// The setup asks before the components page, so that a user without a
+// board hears it then and not from a Velkor that ends without a word. The
+// same detection as Velkor's start gives the same answer.
+int BoardAnswers()
+{
+    int found = DetectBoard();
+    CloseBoardDriver();  // a driver that opened but refused the mapping too
+    return found;
+}
+
 }  // namespace
 
-int RunSetupCommand(SetupSwitch command)
+int RunSetupCommand(SetupSwitch command, const char* companionPath)
 {
+    if (command == SetupSwitch::Board) {
+        // A running Velkor has found its board already.
+        if (VelkorRuns() || BoardAnswers())
+            return static_cast<int>(SetupOutcome::Done);
+        return static_cast<int>(SetupOutcome::NoBoard);
+    }
     // A running Velkor could store new records right after they are gone,
     // and its files cannot be replaced: the caller must stop it first.
     if (VelkorRuns())
         return static_cast<int>(SetupOutcome::VelkorRunning);
     if (command == SetupSwitch::Uninstall) {
-        // The uninstaller starts the installation's own companion, so this
-        // program's file is the one a log-on entry of this installation names.
-        char self[MAX_PATH];
-        DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
-        if (length == 0 || length >= sizeof self)
-            self[0] = '\0';
-        RemoveBootRecords(self);
+        // The uninstaller names the installation's companion, as it runs a
+        // copy of this program that works even when the installed one is
+        // gone; without a name, this program's own file is the one a log-on
+        // entry of this installation names.
+        char self[256];
+        if (!companionPath || !companionPath[0]) {
+            if (!gApp.platform.system->GetProgramPath(self, sizeof self))
+                self[0] = '\0';
+            companionPath = self;
+        }
+        RemoveBootRecords(companionPath);
     }
     return static_cast<int>(SetupOutcome::Done);
 }

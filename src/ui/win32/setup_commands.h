@@ -1,8 +1,10 @@
 #pragma once
 // The companion's answers to the installer and the uninstaller
-// (ui/setup_switches.h): whether Velkor runs, and the removal of the boot
-// records. Nothing is shown; the exit code is the answer.
+// (ui/setup_switches.h): whether Velkor runs, whether a supported board
+// answers, and the removal of the boot records. Nothing is shown; the exit
+// code is the answer.
 #include "ui/setup_switches.h"
 
-// Requires the platform to be installed. Returns a SetupOutcome.
-int RunSetupCommand(SetupSwitch command);
+// Requires the platform to be installed. companionPath is the path given
+// to "-uninstall" ("" for none: this program's own file). Returns a SetupOutcome.
+int RunSetupCommand(SetupSwitch command, const char* companionPath);

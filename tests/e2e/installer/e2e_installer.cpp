@@ -1,14 +1,19 @@
-// Velkor-setup.exe and the uninstaller it writes, run silently under Wine in
-// Windows 98 mode as an administrator's script would: install, reinstall over
-// settings, a boot store by the installed layout, uninstall, and both refusing
-// while Velkor runs. Velkor-setup.exe is taken from beside velkor-sim.exe.
+// Velkor-setup.exe and the uninstaller it writes, run under Wine in Windows 98
+// mode as an administrator's script would: install, reinstall over settings
+// and elsewhere, a boot store by the installed layout, uninstall (also with
+// Arbolt.exe gone), both refusing while Velkor runs, folders refused, and the
+// companion's own answers; and once as a user without a board, who cancels.
+// Velkor-setup.exe and arbolt-sim.exe are taken from beside velkor-sim.exe.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "../../../res/resource.h"
 #include "../e2e_apply_steps.h"
 #include "../e2e_driver.h"
 
@@ -21,6 +26,7 @@ const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Unin
 const char kOstraneKey[] = "SOFTWARE\\Ostrane";
 const char kFilesOfVelkor[][16] = {"Velkor.exe", "Arbolt.exe", "ReadMe.txt"};
 const DWORD kVelkorRunning = 5;  // exit code of setup and uninstall while Velkor runs
+const DWORD kFolderRefused = 6;
 const char kRunningText[] =
     "Velkor is running. Please exit it first (right-click its tray icon, then Exit) and click Retry.";
 
@@ -85,9 +91,69 @@ HWND WindowShowingText(DWORD processId, const std::string& text)
     return search.found;
 }
 
+// The process's visible top-level windows.
+std::vector<HWND> VisibleWindowsOf(DWORD processId)
+{
+    std::vector<HWND> windows;
+    for (HWND top = FindWindowExA(NULL, NULL, NULL, NULL); top; top = FindWindowExA(NULL, top, NULL, NULL)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(top, &owner);
+        if (owner == processId && IsWindowVisible(top))
+            windows.push_back(top);
+    }
+    return windows;
+}
+
+BOOL CALLBACK CheckForPrefix(HWND window, LPARAM data)
+{
+    std::string* prefix = reinterpret_cast<std::string*>(data);
+    if (!IsWindowVisible(window) || Text(window).rfind(*prefix, 0) != 0)
+        return TRUE;
+    prefix->clear();  // found
+    return FALSE;
+}
+
+// Whether a window of the process shows, anywhere inside it (the setup's
+// pages are dialogs within its dialog), a text beginning so.
+bool ShowsTextBeginning(DWORD processId, std::string prefix)
+{
+    for (HWND top : VisibleWindowsOf(processId))
+        EnumChildWindows(top, CheckForPrefix, reinterpret_cast<LPARAM>(&prefix));
+    return prefix.empty();
+}
+
+// The setup's own window: the one with Next and Cancel.
+HWND WizardOf(DWORD processId)
+{
+    for (HWND top : VisibleWindowsOf(processId)) {
+        if (GetDlgItem(top, IDOK) && GetDlgItem(top, IDCANCEL))
+            return top;
+    }
+    return nullptr;
+}
+
 bool FileExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string FileText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteFileText(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// The one spelling Velkor's records use for an existing folder.
+std::string ShortForm(const std::string& path)
+{
+    char shortPath[MAX_PATH] = "(missing)";
+    GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    return shortPath;
 }
 
 bool KeyExists(const std::string& path)
@@ -219,6 +285,7 @@ void ForgetInstallation(const std::string& folder)
     RemoveLeftUninstaller(folder);
     DeleteFileA((ProgramsFolder() + "\\Velkor.lnk").c_str());
     DeleteFileA((ProgramsFolder() + "\\Uninstall Velkor.lnk").c_str());
+    DeleteFileA((ProgramsFolder() + "\\Read me.lnk").c_str());
     RemoveDirectoryA(ProgramsFolder().c_str());
     DeleteFileA(StartupShortcut().c_str());
     DeleteKeyTree(kUninstallKey);
@@ -226,18 +293,38 @@ void ForgetInstallation(const std::string& folder)
     DeleteValue(kRunKey, "NvInitialize");
 }
 
+DWORD Install(const std::string& switches, const char* what);
+
 void ExpectInstalled(const std::string& folder)
 {
     for (const char* file : kFilesOfVelkor)
         E2E_CHECK_MSG(FileExists(folder + "\\" + file), file);
     E2E_CHECK(FileExists(Uninstaller(folder)));
-    E2E_CHECK_EQ(folder, String(kSettingsKey, "Path"));
+    // The log-on entry that names Arbolt.exe through "Path" has no blanks.
+    E2E_CHECK_EQ(ShortForm(folder), String(kSettingsKey, "Path"));
     E2E_CHECK_EQ(folder + "\\Velkor.exe", ShortcutCommand(ProgramsFolder() + "\\Velkor.lnk"));
+    E2E_CHECK_EQ(folder + "\\ReadMe.txt", ShortcutCommand(ProgramsFolder() + "\\Read me.lnk"));
     E2E_CHECK_EQ(Uninstaller(folder), ShortcutCommand(ProgramsFolder() + "\\Uninstall Velkor.lnk"));
     E2E_CHECK_EQ("Velkor", String(kUninstallKey, "DisplayName"));
     E2E_CHECK_EQ(FileVersion(folder + "\\Velkor.exe"), String(kUninstallKey, "DisplayVersion"));
     E2E_CHECK_EQ("Ostrane", String(kUninstallKey, "Publisher"));
     E2E_CHECK_EQ("\"" + Uninstaller(folder) + "\"", String(kUninstallKey, "UninstallString"));
+    E2E_CHECK_EQ(folder, String(kUninstallKey, "InstallLocation"));
+    E2E_CHECK_EQ(VELKOR_WEB_URL, String(kUninstallKey, "URLInfoAbout"));
+    uint32_t size = 0, flag = 0;
+    E2E_CHECK(ReadDword(kUninstallKey, "EstimatedSize", &size) && size >= 100 && size < 1000);
+    E2E_CHECK(ReadDword(kUninstallKey, "NoModify", &flag) && flag == 1);
+    E2E_CHECK(ReadDword(kUninstallKey, "NoRepair", &flag) && flag == 1);
+}
+
+// A silent setup that refused the folder: exit code 6, nothing written.
+void ExpectRefused(const std::string& folder, const char* what)
+{
+    E2E_CHECK_EQ(kFolderRefused, Install(" /D=" + folder, what));
+    E2E_CHECK(!KeyExists(kOstraneKey));
+    E2E_CHECK(!KeyExists(kUninstallKey));
+    E2E_CHECK(!FileExists(ProgramsFolder()));
+    E2E_CHECK(!FileExists(folder + "\\Velkor.exe"));
 }
 
 void ExpectUninstalled(const std::string& folder)
@@ -306,7 +393,7 @@ E2E_SCENARIO(installer_default_folder_reinstall_store_and_uninstall)
         KeepClocks(sim, main, 140, 160);
         PostMessageA(main, WM_TIMER, kBootTimer, 0);
         E2E_CHECK(WaitUntil([&] { return String(kRunKey, "NvInitialize") != "(missing)"; }));
-        E2E_CHECK_EQ(folder + "\\Arbolt.exe", String(kRunKey, "NvInitialize"));
+        E2E_CHECK_EQ(ShortForm(folder) + "\\Arbolt.exe", String(kRunKey, "NvInitialize"));
         E2E_CHECK_EQ(0u, sim.Exit());
     }
     uint32_t seed = 0, word = 0;
@@ -319,7 +406,10 @@ E2E_SCENARIO(installer_default_folder_reinstall_store_and_uninstall)
     WriteDword(kTweakKey, "Velkor Test Other", 7);
     WriteString(kRunKey, "Velkor Test Other", "C:\\Other\\Other.exe");
 
-    E2E_CHECK_EQ(0u, Uninstall(folder, "silent uninstall"));
+    // The uninstaller carries its own companion: the records go even when
+    // the installed one is gone.
+    E2E_REQUIRE(DeleteFileA((folder + "\\Arbolt.exe").c_str()));
+    E2E_CHECK_EQ(0u, Uninstall(folder, "silent uninstall with Arbolt.exe deleted"));
     ExpectUninstalled(folder);
     E2E_CHECK(!HasValue(kRunKey, "NvInitialize"));
     E2E_CHECK(!HasValue(kTweakKey, "Krusty"));
@@ -372,13 +462,146 @@ E2E_SCENARIO(installer_custom_folder_with_spaces_tray_start_and_a_running_velkor
         E2E_CHECK_EQ(kVelkorRunning, code);
         E2E_CHECK(FileExists(folder + "\\Velkor.exe"));
         E2E_CHECK(FileExists(StartupShortcut()));
-        E2E_CHECK_EQ(folder, String(kSettingsKey, "Path"));
+        E2E_CHECK_EQ(ShortForm(folder), String(kSettingsKey, "Path"));
         E2E_CHECK(KeyExists(kUninstallKey));
         E2E_CHECK_EQ(0u, sim.Exit());
     }
 
-    E2E_CHECK_EQ(0u, Uninstall(folder, "silent uninstall from a folder with spaces"));
-    ExpectUninstalled(folder);
-    RemoveLeftUninstaller(folder);
+    // The companion knows this installation's log-on entry however it is
+    // spelled, and no other program's.
+    const std::string companion = folder + "\\Arbolt.exe";
+    const std::string otherFolder = "C:\\Velkor Test Other";
+    CreateDirectoryA(otherFolder.c_str(), NULL);
+    WriteFileText(otherFolder + "\\Arbolt.exe", "another program");
+    std::string slashes = companion;
+    for (char& c : slashes)
+        c = c == '\\' ? '/' : c;
+    const struct {
+        std::string entry;
+        bool ours;
+    } spellings[] = {
+        {companion, true},
+        {ShortForm(companion), true},
+        {ShortForm(folder) + "\\ARBOLT.EXE", true},
+        {"c:\\velkor test folder\\my velkor\\arbolt.exe", true},
+        {folder + "\\..\\My Velkor\\Arbolt.exe", true},
+        {"C:\\\\Velkor Test Folder\\My Velkor\\\\Arbolt.exe", true},
+        {slashes, true},
+        {otherFolder + "\\Arbolt.exe", false},
+        {ShortForm(otherFolder) + "\\Arbolt.exe", false},
+        {companion + ".old", false},
+        {FolderOf(folder) + "\\Arbolt.exe", false},
+    };
+    for (const auto& spelling : spellings) {
+        WriteString(kRunKey, "NvInitialize", spelling.entry);
+        RunVerbatim("\"" + companion + "\" -uninstall \"" + companion + "\"");
+        E2E_CHECK_MSG(HasValue(kRunKey, "NvInitialize") != spelling.ours, spelling.entry);
+    }
+    DeleteFileA((otherFolder + "\\Arbolt.exe").c_str());
+    RemoveDirectoryA(otherFolder.c_str());
+
+    // Installing elsewhere removes this installation, its log-on entry with it.
+    const std::string elsewhere = "C:\\Velkor Test Elsewhere";
+    WriteString(kRunKey, "NvInitialize", ShortForm(folder) + "\\Arbolt.exe");
+    E2E_CHECK_EQ(0u, Install(" /D=" + elsewhere, "silent install elsewhere"));
+    ExpectInstalled(elsewhere);
+    E2E_CHECK(!FileExists(folder));
+    E2E_CHECK(!HasValue(kRunKey, "NvInitialize"));
+    E2E_CHECK_EQ(elsewhere + "\\Velkor.exe -q", ShortcutCommand(StartupShortcut()));
+
+    E2E_CHECK_EQ(0u, Uninstall(elsewhere, "silent uninstall from a folder with spaces"));
+    ExpectUninstalled(elsewhere);
+    RemoveLeftUninstaller(elsewhere);
+    RemoveDirectoryA(FolderOf(folder).c_str());
     E2E_CHECK(!FileExists(FolderOf(folder)));
+}
+
+E2E_SCENARIO(installer_refuses_folders_it_cannot_use_and_takes_the_longest_it_can)
+{
+    // Another program's read-me and uninstaller under Velkor's names.
+    const std::string foreign = "C:\\Velkor Test Foreign";
+    ForgetInstallation(DefaultFolder());
+    CreateDirectoryA(foreign.c_str(), NULL);
+    WriteFileText(foreign + "\\ReadMe.txt", "another program's read-me");
+    WriteFileText(foreign + "\\Uninstall.exe", "another program's uninstaller");
+    ExpectRefused(foreign, "silent install into another program's folder");
+    E2E_CHECK_EQ("another program's read-me", FileText(foreign + "\\ReadMe.txt"));
+    E2E_CHECK_EQ("another program's uninstaller", FileText(foreign + "\\Uninstall.exe"));
+    DeleteFileA((foreign + "\\ReadMe.txt").c_str());
+    DeleteFileA((foreign + "\\Uninstall.exe").c_str());
+    RemoveDirectoryA(foreign.c_str());
+
+    // 244 characters in 8.3 form: "Path" and its log-on entry of 255 fit.
+    std::string deep = "C:\\VLKTEST";
+    while (deep.size() < 244)
+        deep += "\\ABCDEFGH";
+    E2E_REQUIRE(deep.size() == 244);
+    ExpectRefused(deep + "Y", "silent install into a folder of 245 characters");
+    E2E_CHECK(!FileExists(deep + "Y"));
+    E2E_CHECK_EQ(0u, Install(" /D=" + deep, "silent install into a folder of 244 characters"));
+    ExpectInstalled(deep);
+    WriteString(kRunKey, "NvInitialize", deep + "\\Arbolt.exe");
+    E2E_CHECK_EQ(0u, Uninstall(deep, "silent uninstall from a folder of 244 characters"));
+    ExpectUninstalled(deep);
+    E2E_CHECK(!HasValue(kRunKey, "NvInitialize"));
+    RemoveLeftUninstaller(deep);
+    for (std::string folder = FolderOf(deep); folder.size() > 3; folder = FolderOf(folder))
+        RemoveDirectoryA(folder.c_str());
+
+    // The companion's board check, as the setup asks it: no window either way.
+    const std::string arboltSim = FolderOf(SimPath()) + "\\arbolt-sim.exe";
+    const struct {
+        const char* sim;
+        DWORD exitCode;
+    } boards[] = {{"board=TNT2", 0}, {"board=0x0030", 1}};
+    for (const auto& board : boards) {
+        SetEnvironmentVariableA("VELKOR_SIM", board.sim);
+        PROCESS_INFORMATION info = {};
+        E2E_REQUIRE(StartVerbatim("\"" + arboltSim + "\" -board", &info));
+        bool shown = false;
+        while (WaitForSingleObject(info.hProcess, 5) == WAIT_TIMEOUT)
+            shown = shown || !VisibleWindowsOf(info.dwProcessId).empty();
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(info.hProcess, &code);
+        CloseHandle(info.hProcess);
+        E2E_CHECK_MSG(code == board.exitCode, board.sim << ": " << code);
+        E2E_CHECK(!shown);
+    }
+}
+
+// A user without a supported board (Wine's emulated ports answer no device)
+// hears it before choosing anything, and may leave: nothing is installed.
+E2E_SCENARIO(installer_tells_a_user_without_a_board_and_cancels_cleanly)
+{
+    ForgetInstallation(DefaultFolder());
+    PROCESS_INFORMATION setup = {};
+    E2E_REQUIRE(StartVerbatim("\"" + SetupPath() + "\"", &setup));
+    const DWORD id = setup.dwProcessId;
+    auto wizard = [&] { return WizardOf(id); };
+    // Next, until the page that follows shows (a page takes Next only once it is up).
+    E2E_CHECK(WaitUntil([&] { return ShowsTextBeginning(id, "Welcome to Velkor"); }, 20000));
+    for (const char* page : {"This text is also installed", "Setup found no graphics board"}) {
+        E2E_CHECK_MSG(WaitUntil([&] {
+                          Click(wizard(), IDOK);
+                          return WaitUntil([&] { return ShowsTextBeginning(id, page); }, 1000);
+                      }, 20000),
+                      page);
+    }
+    Click(wizard(), IDCANCEL);
+    const std::string question = "Are you sure you want to quit Velkor Setup? Nothing has been installed.";
+    HWND box = nullptr;
+    E2E_CHECK(WaitUntil([&] { return (box = WindowShowingText(id, question)) != nullptr; }));
+    if (box)
+        PostMessageA(box, WM_COMMAND, IDYES, 0);
+    DWORD code = STILL_ACTIVE;
+    WaitUntil([&] { return WaitForSingleObject(setup.hProcess, 0) == WAIT_OBJECT_0; });
+    GetExitCodeProcess(setup.hProcess, &code);
+    if (code == STILL_ACTIVE)
+        TerminateProcess(setup.hProcess, 99);
+    CloseHandle(setup.hProcess);
+    Note("setup cancelled on the no-board page: exit code " + std::to_string(code));
+    E2E_CHECK_EQ(1u, code);  // the user cancelled
+    E2E_CHECK(!KeyExists(kOstraneKey));
+    E2E_CHECK(!KeyExists(kUninstallKey));
+    E2E_CHECK(!FileExists(DefaultFolder()));
 }
