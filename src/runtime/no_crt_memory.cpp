@@ -84,4 +84,18 @@ int strcmp(const char* left, const char* right)
     return *a < *b ? -1 : (*a > *b ? 1 : 0);
 }
 
+char* strcpy(char* target, const char* source)
+{
+    char* to = target;
+    while ((*to++ = *source++) != '\0') {
+    }
+    return target;
+}
+
+char* strcat(char* target, const char* source)
+{
+    strcpy(target + strlen(target), source);
+    return target;
+}
+
 }  // extern "C"
