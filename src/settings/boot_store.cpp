@@ -136,14 +136,21 @@ static int CompanionBesideProgram(char* command, uint32_t size)
     char program[256];
     if (!system || !system->GetProgramPath(program, sizeof program))
         return 0;
-    char* lastSlash = strrchr(program, '\\');
+    char* lastSlash = nullptr;
+    for (char* c = program; *c != '\0'; ++c)
+        if (*c == '\\')
+            lastSlash = c;
     if (!lastSlash)
         return 0;
     lastSlash[0] = '\0';  // the folder; kCompanionFileName brings the separator back
     char companion[256];
     if (!JoinText(companion, sizeof companion, program, kCompanionFileName))
         return 0;
-    return system->GetCanonicalPath(companion, command, size) != 0;
+    if (system->GetCanonicalPath(companion, command, size) == 0) {
+        command[0] = '\0';  // not there (or no room): nothing to name
+        return 0;
+    }
+    return 1;
 }
 
 int GetCompanionCommand(char* command, uint32_t size)
