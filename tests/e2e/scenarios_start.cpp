@@ -168,24 +168,31 @@ E2E_SCENARIO(two_starts_at_once_give_one_instance)
 E2E_SCENARIO(foreign_window_with_the_title_counts_as_an_instance)
 {
     gForeignTrayCallbacks.clear();
-    HWND foreign = CreateForeignWindow("zuvovuzozuzo FOR me.txt - Notepad");
-    E2E_REQUIRE(foreign != nullptr);
+    struct Destroyed {  // also when the scenario ends early: later starts must not see them
+        HWND window;
+        ~Destroyed() { DestroyWindow(window); }
+    };
+    Destroyed foreign{CreateForeignWindow("zuvovuzozuzo FOR me.txt - Notepad")};
+    E2E_REQUIRE(foreign.window != nullptr);
     {
         Sim sim = Sim::Start("");
         HWND main = sim.MainWindow();
         E2E_CHECK(sim.Running());
-        E2E_CHECK(main != nullptr && main != foreign);
+        E2E_CHECK(main != nullptr && main != foreign.window);
         E2E_CHECK_EQ(0u, sim.Exit());
         E2E_CHECK(gForeignTrayCallbacks.empty());
     }
 
     // The claim held (as by a start still finding its board) and a dialog
     // window with the title: that is the running instance, told to show itself.
-    HANDLE claim = CreateMutexA(NULL, TRUE, "OstraneVelkorInstance");
-    HWND dialog = CreateWindowA("#32770", "zuvovuzozuzo FOR some other program", WS_POPUP, 10, 10, 200, 100,
-                                NULL, NULL, GetModuleHandleA(NULL), NULL);
-    E2E_REQUIRE(dialog != nullptr);
-    SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignWindowProc));
+    struct Held {
+        HANDLE claim;
+        ~Held() { CloseHandle(claim); }
+    } held{CreateMutexA(NULL, TRUE, "OstraneVelkorInstance")};
+    Destroyed dialog{CreateWindowA("#32770", "zuvovuzozuzo FOR some other program", WS_POPUP, 10, 10, 200, 100,
+                                   NULL, NULL, GetModuleHandleA(NULL), NULL)};
+    E2E_REQUIRE(dialog.window != nullptr);
+    SetWindowLongPtrA(dialog.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignWindowProc));
     Sim sim = Sim::Start("");
     E2E_CHECK_EQ(1u, sim.WaitExit());
     E2E_CHECK(sim.Windows().empty());
@@ -194,9 +201,6 @@ E2E_SCENARIO(foreign_window_with_the_title_counts_as_an_instance)
         E2E_CHECK_EQ(1001u, gForeignTrayCallbacks[0].first);
         E2E_CHECK_EQ(0x203, gForeignTrayCallbacks[0].second);
     }
-    DestroyWindow(dialog);
-    CloseHandle(claim);
-    DestroyWindow(foreign);
 }
 
 E2E_SCENARIO(no_board_or_no_driver_ends_with_1_and_no_window)
