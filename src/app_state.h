@@ -67,6 +67,8 @@ struct UiState {
     WindowRef transactionDialog = nullptr;
     WindowRef limitsDialog = nullptr;
     uintptr_t bootTimer = 0;
+    uint32_t applyRunning = 0;   // an apply transaction is between its save and its end
+    uint32_t bootStoreDue = 0;   // the boot timer fired while it ran: the store follows it
     uintptr_t keepTimer = 0;
     uint32_t confirmResult = 0;
     uint32_t keepResult = 0;

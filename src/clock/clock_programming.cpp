@@ -17,12 +17,12 @@ void ApplyClocks(uint32_t gfxMHz, uint32_t memMHz)
 {
     // The word last computed decides the display reset, valid or not.
     uint32_t last = 0;
-    if (gfxMHz > 33) {
+    if (gfxMHz > kHighestUnwrittenClock) {
         last = ClockToPllWord(gfxMHz, kGfxDomain);
         if (last != 0)
             WritePllWord(kGfxPllRegister, last);
     }
-    if (memMHz > 33) {
+    if (memMHz > kHighestUnwrittenClock) {
         last = ClockToPllWord(memMHz, kMemDomain);
         if (last != 0)
             WritePllWord(kMemPllRegister, last);

@@ -3,6 +3,9 @@
 // reading the clocks again; nothing here reports it.
 #include <stdint.h>
 
+// Clocks up to this many MHz are never written: they stand for "leave alone".
+const uint32_t kHighestUnwrittenClock = 33;
+
 // Programs the graphics PLL, then the memory PLL. A clock of 33 MHz or less
 // (0 included) leaves its domain untouched, and so does a clock for which no
 // coefficients exist. GeForce boards get a display mode reset afterwards when

@@ -20,6 +20,11 @@ uint32_t ClockToProgram(uint32_t keptMHz, uint32_t liveMHz)
     return keptMHz == liveMHz ? 0 : keptMHz;
 }
 
+bool SameClocks(const KeptClocks& a, const KeptClocks& b)
+{
+    return a.gfxMHz == b.gfxMHz && a.memMHz == b.memMHz;
+}
+
 }  // namespace
 
 int DecodeKeptClocks(uint32_t word, uint32_t seed, uint16_t deviceId, BoardKind kind, KeptClocks* clocks)
@@ -29,6 +34,30 @@ int DecodeKeptClocks(uint32_t word, uint32_t seed, uint16_t deviceId, BoardKind 
     if (!row)
         return 0;
     return WithinBounds(clocks->gfxMHz, row->gfx) && WithinBounds(clocks->memMHz, row->mem);
+}
+
+// What Velkor's settings key says was kept for this board kind: its board
+// kind in "Device", and "Gracie"/"George" where the store left them (the
+// store deletes a clock equal to the default, so a missing one is the
+// default). 0 while the user resets to the defaults on reboot: "Reboot"
+// counts as set unless it is stored as 0, as the settings load takes it.
+int ReadClocksKeptForBoard(BoardKind kind, KeptClocks* clocks)
+{
+    const BoardRow* row = BoardTableRow(kind);
+    Registry* registry = gApp.platform.registry;
+    RegKey key = 0;
+    if (!row || !registry || !registry->OpenForRead(kSettingsKey, &key))
+        return 0;
+    uint32_t reboot = 1;
+    uint32_t device = 0;
+    ReadRegistryDword(registry, key, "Reboot", &reboot);
+    ReadRegistryDword(registry, key, "Device", &device);
+    clocks->gfxMHz = row->gfx.defaultClock;
+    clocks->memMHz = row->mem.defaultClock;
+    ReadRegistryDword(registry, key, "Gracie", &clocks->gfxMHz);
+    ReadRegistryDword(registry, key, "George", &clocks->memMHz);
+    registry->Close(key);
+    return reboot == 0 && device == static_cast<uint32_t>(kind);
 }
 
 int ReadKeptRecord(uint32_t* seed, uint32_t* word)
@@ -54,9 +83,11 @@ RestoreOutcome RestoreKeptClocks()
     uint32_t seed = 0;
     uint32_t word = 0;
     KeptClocks kept;
+    KeptClocks settings;
     if (!ReadKeptRecord(&seed, &word))
         outcome = RestoreOutcome::NoRecord;
-    else if (!DecodeKeptClocks(word, seed, gApp.deviceId, gApp.boardKind, &kept))
+    else if (!DecodeKeptClocks(word, seed, gApp.deviceId, gApp.boardKind, &kept) ||
+             !ReadClocksKeptForBoard(gApp.boardKind, &settings) || !SameClocks(kept, settings))
         outcome = RestoreOutcome::Refused;
     else  // detection has just read the live clocks into baseline
         ApplyClocks(ClockToProgram(kept.gfxMHz, gApp.gfx.baseline), ClockToProgram(kept.memMHz, gApp.mem.baseline));

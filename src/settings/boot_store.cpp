@@ -5,6 +5,7 @@
 #include "app_state.h"
 #include "clock/pll_model.h"
 #include "clock/pll_search.h"
+#include "settings/boot_records_removal.h"
 #include "settings/boot_word.h"
 #include "settings/settings_store.h"
 
@@ -125,6 +126,50 @@ int GetCompanionRecordKey(char* path, uint32_t size)
     return JoinText(path, size, GetDisplayDriverKey(), kDriverTweakSubkey);
 }
 
+// The companion beside the running program, when "Path" gives none: its
+// full path in short form, which also shows that the file is there. A name
+// without blanks needs no quotes in the log-on entry.
+static int CompanionBesideProgram(char* command, uint32_t size)
+{
+    command[0] = '\0';
+    SystemInfo* system = gApp.platform.system;
+    char program[256];
+    if (!system || !system->GetProgramPath(program, sizeof program))
+        return 0;
+    char* lastSlash = nullptr;
+    for (char* c = program; *c != '\0'; ++c)
+        if (*c == '\\')
+            lastSlash = c;
+    if (!lastSlash)
+        return 0;
+    lastSlash[0] = '\0';  // the folder; kCompanionFileName brings the separator back
+    char companion[256];
+    if (!JoinText(companion, sizeof companion, program, kCompanionFileName))
+        return 0;
+    if (system->GetCanonicalPath(companion, command, size) == 0) {
+        command[0] = '\0';  // not there (or no room): nothing to name
+        return 0;
+    }
+    return 1;
+}
+
+int GetCompanionCommand(char* command, uint32_t size)
+{
+    // A usable "Path" is the installer's word and is taken as it is.
+    if (gApp.installPath[0] != '\0' && JoinText(command, size, gApp.installPath, kCompanionFileName))
+        return 1;
+    return CompanionBesideProgram(command, size);
+}
+
+int ForgetBootClocks()
+{
+    gApp.gfx.pendingBoot = 0;
+    gApp.mem.pendingBoot = 0;
+    char command[256];
+    GetCompanionCommand(command, sizeof command);  // empty when unknown: no Run entry is taken
+    return RemoveBootRecords(command);
+}
+
 static void StoreForCompanion(Registry* registry)
 {
     // A key path that does not fit is a key that cannot be opened: the writes
@@ -152,7 +197,7 @@ static void StoreForCompanion(Registry* registry)
     // its defaults rather than at clocks from an earlier store.
     char command[256];
     const bool atDefaults = gfxMHz == gApp.gfx.defaultClock && memMHz == gApp.mem.defaultClock;
-    if (atDefaults || !keyOpen || !JoinText(command, sizeof command, gApp.installPath, kCompanionFileName)) {
+    if (atDefaults || !keyOpen || !GetCompanionCommand(command, sizeof command)) {
         RemoveCompanionRecords(registry, key, keyOpen);
         return;
     }

@@ -17,6 +17,18 @@ extern const char kCompanionFileName[];   // "\\Arbolt.exe"
 // clears both pending clocks. Always 1.
 int StoreBootClocks();
 
+// The log-on entry's text: installPath + "\Arbolt.exe" when "Path" gave a
+// folder that fits; otherwise the companion beside the running program, in
+// short form, when it is there. 0 (and an empty text) when there is none: a
+// start of a file that does not exist would lose the kept clocks unseen.
+int GetCompanionCommand(char* command, uint32_t size);
+
+// The user resets to the defaults on reboot: nothing kept is pending any
+// more, and what earlier stores left for the next boot is removed by the
+// uninstaller's rules (the Run entry only when it starts this companion).
+// Always 1.
+int ForgetBootClocks();
+
 // The display driver's registry key, relative to HKEY_LOCAL_MACHINE. The
 // driver is asked once a run; without an answer the fixed key serves.
 const char* GetDisplayDriverKey();

@@ -6,6 +6,7 @@
 #include "clock/clock_programming.h"
 #include "clock/pll_model.h"
 #include "settings/board_table.h"
+#include "settings/boot_store.h"
 
 const char kSettingsKey[] = "SOFTWARE\\Ostrane\\Velkor";
 
@@ -59,12 +60,14 @@ static void SetBoardConstants(ClockDomain* domain, const DomainConstants& consta
 
 // A stored limit counts only on its own side of the default clock, so the
 // default always stays inside the range. A maximum past the board's ceiling
-// is the user's own choice and stands, as long as a slider can carry it.
+// is the user's own choice and stands, as long as a slider can carry it. A
+// minimum that an apply could not write is no clock at all.
 static void TakeStoredLimits(Registry* registry, RegKey key, const char* minName,
                              const char* maxName, ClockDomain* domain)
 {
     uint32_t value;
-    if (ReadRegistryDword(registry, key, minName, &value) && value < domain->defaultClock)
+    if (ReadRegistryDword(registry, key, minName, &value) && value < domain->defaultClock &&
+        value > kHighestUnwrittenClock)
         domain->min = value;
     if (ReadRegistryDword(registry, key, maxName, &value) && value > domain->defaultClock &&
         value <= kLargestSliderClock)
@@ -91,11 +94,15 @@ static void FollowLiveClock(ClockDomain* domain, uint32_t liveMHz)
 // it differs from the live clock and lies within the limits the load has
 // settled, else 0 (leave it alone). A record is no limit: it never widens
 // the range, so a hand-edited or stale one is neither applied nor saved.
+// Nobody confirms this write and nothing reverts it, so it also stays within
+// the board's own floor..ceiling, which hand-edited limits may pass.
 static uint32_t TakeStoredBootClock(ClockDomain* domain, uint32_t storedMHz)
 {
     if (storedMHz == 0 || storedMHz == domain->applied)
         return 0;
     if (storedMHz < domain->min || storedMHz > domain->max)
+        return 0;
+    if (storedMHz < domain->floor || storedMHz > domain->ceiling)
         return 0;
     domain->selected = storedMHz;
     return storedMHz;
@@ -171,5 +178,7 @@ int SaveSettings()
     registry->SetDword(key, "MEM Min", gApp.mem.min);
     registry->SetDword(key, "MEM Max", gApp.mem.max);
     registry->Close(key);
+    if (gApp.resetOnReboot != 0)
+        ForgetBootClocks();
     return 1;
 }

@@ -15,7 +15,9 @@ const uint32_t kLargestSliderClock = 0x7FFF;
 // Board constants, stored limits and flag, installation directory and live
 // clocks into gApp. Always 1; the registry's state is never reported.
 int LoadSettings();
-// "Device", "Reboot" and the four limits into the settings key. Always 1.
+// "Device", "Reboot" and the four limits into the settings key. Saved with
+// the reset-on-reboot flag set, the boot records go too (ForgetBootClocks):
+// the next start of Windows runs the default clocks. Always 1.
 int SaveSettings();
 
 // A stored 32-bit number: read into a 20-byte buffer and taken only when the

@@ -28,14 +28,23 @@ bool StartsBootStore(uint32_t keepResult, uint32_t resetOnReboot)
     return keepResult == kKeepKept && resetOnReboot == 0;
 }
 
-// A pending boot store must not record clocks from before a write whose
-// outcome is still open; a kept apply schedules a new one.
-static void CancelBootStore(ApplyDialogs* dialogs)
+bool RestartsBootStore(uint32_t keepResult, bool storeWasPending, uint32_t resetOnReboot)
 {
+    return keepResult == kKeepDeclined && storeWasPending && resetOnReboot == 0;
+}
+
+// A pending boot store must not record clocks from before a write whose
+// outcome is still open; a kept apply schedules a new one. True when one
+// was pending (its timer running, or fired during this transaction).
+static bool CancelBootStore(ApplyDialogs* dialogs)
+{
+    const bool pending = gApp.ui.bootTimer != 0 || gApp.ui.bootStoreDue != 0;
     if (gApp.ui.bootTimer != 0) {
         dialogs->StopBootTimer(gApp.ui.bootTimer);
         gApp.ui.bootTimer = 0;
     }
+    gApp.ui.bootStoreDue = 0;
+    return pending;
 }
 
 // The PLL only approximates a requested clock, and a clock the search cannot
@@ -52,7 +61,7 @@ static void ReadBackClocks(bool pending)
     }
 }
 
-void RunApply(ApplyDialogs* dialogs)
+static void RunTransaction(ApplyDialogs* dialogs)
 {
     SaveSettings();
     gApp.resetOnRebootApplied = gApp.resetOnReboot;
@@ -65,7 +74,7 @@ void RunApply(ApplyDialogs* dialogs)
     if (gApp.ui.confirmResult != 1)
         return;
 
-    CancelBootStore(dialogs);
+    const bool storeWasPending = CancelBootStore(dialogs);
     // No message is handled from here to the write: the point is exactly
     // the clocks the write replaces.
     const RevertPoint revertPoint = TakeRevertPoint();
@@ -85,15 +94,36 @@ void RunApply(ApplyDialogs* dialogs)
     RevertTargets(revertPoint, keepResult, &gfxMHz, &memMHz);
     ApplyClocks(gfxMHz, memMHz);
     ReadBackClocks(false);
+    // "&No" puts back the clocks an earlier kept apply was waiting to record:
+    // they are kept again, so their store is due again five minutes on.
+    if (RestartsBootStore(keepResult, storeWasPending, gApp.resetOnReboot) && gApp.gfx.pendingBoot != 0)
+        gApp.ui.bootTimer = dialogs->StartBootTimer();
     dialogs->RepaintScreen();
     dialogs->ShowRestoredMessage();
     dialogs->ShowClocks(true);
+}
+
+void RunApply(ApplyDialogs* dialogs)
+{
+    // The dialogs run message loops in which the boot timer may fire; the
+    // store rereads the baseline, which must not move under an open
+    // transaction. It runs once the transaction is over, with what is kept then.
+    gApp.ui.applyRunning = 1;
+    RunTransaction(dialogs);
+    gApp.ui.applyRunning = 0;
+    if (gApp.ui.bootStoreDue != 0)
+        RunBootStore(dialogs);
 }
 
 void RunBootStore(ApplyDialogs* dialogs)
 {
     dialogs->StopBootTimer(gApp.ui.bootTimer);
     gApp.ui.bootTimer = 0;
+    if (gApp.ui.applyRunning != 0) {
+        gApp.ui.bootStoreDue = 1;
+        return;
+    }
+    gApp.ui.bootStoreDue = 0;
     StoreBootClocks();
     dialogs->ShowClocks(false);
 }

@@ -42,7 +42,8 @@ protected:
 
 // "&Apply" of the main window, start to end.
 void RunApply(ApplyDialogs* dialogs);
-// Timer kBootTimer fired at the main window.
+// Timer kBootTimer fired at the main window. During a transaction the store
+// waits for its end (RunApply runs it then).
 void RunBootStore(ApplyDialogs* dialogs);
 
 // The clocks a revert may write back, fixed from gApp right before the chip
@@ -60,6 +61,10 @@ RevertPoint TakeRevertPoint();
 void RevertTargets(const RevertPoint& point, uint32_t keepResult, uint32_t* gfxMHz, uint32_t* memMHz);
 // Whether a finished keep-or-revert dialog schedules the boot store.
 bool StartsBootStore(uint32_t keepResult, uint32_t resetOnReboot);
+// Whether a revert schedules again the store that the confirmed apply
+// stopped: only "&No", which goes back to the clocks that store was for; a
+// time-out goes back to the start-up or last stored clocks instead.
+bool RestartsBootStore(uint32_t keepResult, bool storeWasPending, uint32_t resetOnReboot);
 
 // Confirmation dialog rules. Begin: at WM_INITDIALOG. Command: 1 when the
 // command ends the dialog (confirmResult then says how).

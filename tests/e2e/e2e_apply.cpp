@@ -97,6 +97,7 @@ E2E_SCENARIO(apply_yes_keeps_the_read_back_and_the_boot_store_serves_both_driver
         DeleteKeyTree(kSettingsKey);
         DisplayCoreFile core(build);
         E2E_REQUIRE(core.Placed());
+        WriteInstallPath("C:\\Velkor");
         Chip chip;
         Sim sim = Sim::Start("", "board=TNT2");
         HWND main = StartShown(&sim, &chip);
@@ -124,11 +125,21 @@ E2E_SCENARIO(apply_yes_keeps_the_read_back_and_the_boot_store_serves_both_driver
             E2E_CHECK_EQ(160u, mem);
             std::string command;
             E2E_CHECK(ReadString(kRunKey, "NvInitialize", &command));
-            E2E_CHECK_MSG(command.size() >= 11 && command.substr(command.size() - 11) == "\\Arbolt.exe", command);
+            E2E_CHECK_EQ(std::string("C:\\Velkor\\Arbolt.exe"), command);
             E2E_CHECK(!HasValue(kRivaTntSystemKey, "Gracie"));
         }
         // The window shows the same clocks; nothing is applied by the store.
         ExpectShownAndRunning(main, chip, 135, 160);
+
+        // "Reset to Defaults on Reboot" ticked and other clocks kept: the next
+        // boot runs the defaults, for either driver.
+        Click(main, kResetOnReboot);
+        E2E_CHECK(WaitUntil([&] { return Checked(main, kResetOnReboot); }));
+        KeepClocks(sim, main, 130, 155);
+        for (const char* name : {"Gracie", "George"})
+            E2E_CHECK_MSG(!HasValue(kRivaTntSystemKey, name), name);
+        E2E_CHECK(!HasValue(kTweakKey, "Krusty"));
+        E2E_CHECK(!HasValue(kRunKey, "NvInitialize"));
         E2E_CHECK_EQ(0u, sim.Exit());
     }
     ForgetBootRecords();
@@ -230,12 +241,12 @@ E2E_SCENARIO(apply_exit_during_keep_or_revert_reverts_tells_and_ends)
     E2E_CHECK_EQ(150u, chip.MemMHz());
 }
 
-// Needs the real five-minute timer twice: runs only with VELKOR_E2E_SLOW=1.
+// Needs the real five-minute timer three times: runs only with VELKOR_E2E_SLOW=1.
 E2E_SCENARIO(apply_slow_boot_store_is_stopped_by_a_second_apply_and_fires_by_itself)
 {
     char slow[8] = "";
     if (!GetEnvironmentVariableA("VELKOR_E2E_SLOW", slow, sizeof slow) || slow[0] != '1') {
-        Note("not run: set VELKOR_E2E_SLOW=1 (waits ten minutes)");
+        Note("not run: set VELKOR_E2E_SLOW=1 (waits fifteen minutes)");
         return;
     }
     ForgetBootRecords();
@@ -247,17 +258,32 @@ E2E_SCENARIO(apply_slow_boot_store_is_stopped_by_a_second_apply_and_fires_by_its
     DWORD start = GetTickCount();
     Click(main, kResetOnReboot);
     KeepClocks(sim, main, 130, 155);
-    // ... but a second confirmed apply stops it, and is declined: the first
-    // clocks are never recorded. No other apply follows that could stop it.
+    // ... but a second confirmed apply stops it, and nobody answers: back to
+    // the clocks of start-up, and the first clocks are never recorded. No
+    // other apply follows that could stop it.
     MoveSlider(main, kGfxSlider, 138);
     HWND keep = ConfirmUntilKeep(sim, OpenConfirmation(sim, main, 138, 155));
-    Click(keep, kNo);
+    E2E_CHECK(WaitGone(keep, 25000));
     AnswerRestoreMessage(sim);
     while (GetTickCount() - start < 300000 + 20000) {
         PumpFor(5000);
         E2E_REQUIRE(!HasValue(kSettingsKey, "Gracie"));
     }
     E2E_CHECK(!HasValue(kRivaTntSystemKey, "Gracie"));
+
+    // Kept, then a second apply declined with "&No": the kept clocks run
+    // again, and their store is due five minutes after the "&No".
+    KeepClocks(sim, main, 132, 157);
+    MoveSlider(main, kGfxSlider, 138);
+    keep = ConfirmUntilKeep(sim, OpenConfirmation(sim, main, 138, 157));
+    Click(keep, kNo);
+    start = GetTickCount();
+    AnswerRestoreMessage(sim);
+    E2E_CHECK(WaitUntil([&] { return HasValue(kSettingsKey, "Gracie"); }, 300000 + 30000));
+    E2E_CHECK_MSG(GetTickCount() - start >= 295000, GetTickCount() - start);
+    E2E_CHECK_EQ(132u, Dword(kSettingsKey, "Gracie"));
+    DeleteValue(kSettingsKey, "Gracie");
+    DeleteValue(kSettingsKey, "George");
 
     // Kept again: the store runs by itself five minutes later, with these clocks.
     start = GetTickCount();

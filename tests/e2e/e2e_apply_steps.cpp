@@ -157,6 +157,16 @@ bool ReadString(const std::string& path, const std::string& name, std::string* t
     return true;
 }
 
+void WriteInstallPath(const std::string& folder)
+{
+    HKEY key;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kSettingsKey, &key) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+    RegCloseKey(key);
+}
+
 void DeleteValue(const std::string& path, const std::string& name)
 {
     HKEY key;

@@ -64,6 +64,8 @@ void ExpectShownAndRunning(HWND main, const Chip& chip, int gfxMHz, int memMHz);
 // Registry strings under HKEY_LOCAL_MACHINE; false when missing.
 bool ReadString(const std::string& path, const std::string& name, std::string* text);
 void DeleteValue(const std::string& path, const std::string& name);
+// "Path" in the settings key, as the installer writes it.
+void WriteInstallPath(const std::string& folder);
 
 // NVCORE.VXD in the system directory with a file version whose fourth
 // number is the build; gone again when the object ends.

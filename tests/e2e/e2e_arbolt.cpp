@@ -128,6 +128,7 @@ E2E_SCENARIO(arbolt_restores_the_words_of_velkors_kept_apply_after_a_reboot)
     ForgetBootRecords();
     DisplayCoreFile core(400);
     E2E_REQUIRE(core.Placed());
+    WriteInstallPath("C:\\Velkor");
     Chip chip;
     uint32_t gfxWord = 0, memWord = 0;
     {
@@ -158,6 +159,25 @@ E2E_SCENARIO(arbolt_restores_the_words_of_velkors_kept_apply_after_a_reboot)
     ExpectSilentEnd(RunArbolt("board=TNT2"), kExitProgrammed);
     E2E_CHECK_EQ(gfxWord, chip.Read32(kGfxPll));
     E2E_CHECK_EQ(memWord, chip.Read32(kMemPll));
+
+    // "Reset to Defaults on Reboot" ticked and saved by "&Close": the record
+    // and its log-on entry go, so the boot after runs the defaults.
+    {
+        Sim sim = Sim::Start("", "board=TNT2");
+        HWND main = StartShown(&sim, &chip);
+        Click(main, kResetOnReboot);
+        E2E_CHECK(WaitUntil([&] { return Checked(main, kResetOnReboot); }));
+        Click(main, kClose);
+        E2E_CHECK(WaitUntil([&] {
+            uint32_t word;
+            return !ReadDword(kTweakKey, "Krusty", &word);
+        }));
+        std::string command;
+        E2E_CHECK(!ReadString(kRunKey, "NvInitialize", &command));
+        E2E_CHECK_EQ(0u, sim.Exit());
+    }
+    ExpectSilentEnd(RunArbolt("board=TNT2"), kExitNoRecord);
+    E2E_CHECK_EQ(gfxWord, chip.Read32(kGfxPll));
     ForgetBootRecords();
 }
 

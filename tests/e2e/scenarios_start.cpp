@@ -161,11 +161,38 @@ E2E_SCENARIO(two_starts_at_once_give_one_instance)
     }
 }
 
+// Only a start that waits for the instance claim looks for the running
+// instance's window, and only a dialog window with the title counts: other
+// programs' windows (an editor showing a file of that name) never get the
+// tray message.
 E2E_SCENARIO(foreign_window_with_the_title_counts_as_an_instance)
 {
     gForeignTrayCallbacks.clear();
-    HWND foreign = CreateForeignWindow("zuvovuzozuzo FOR some other program");
-    E2E_REQUIRE(foreign != nullptr);
+    struct Destroyed {  // also when the scenario ends early: later starts must not see them
+        HWND window;
+        ~Destroyed() { DestroyWindow(window); }
+    };
+    Destroyed foreign{CreateForeignWindow("zuvovuzozuzo FOR me.txt - Notepad")};
+    E2E_REQUIRE(foreign.window != nullptr);
+    {
+        Sim sim = Sim::Start("");
+        HWND main = sim.MainWindow();
+        E2E_CHECK(sim.Running());
+        E2E_CHECK(main != nullptr && main != foreign.window);
+        E2E_CHECK_EQ(0u, sim.Exit());
+        E2E_CHECK(gForeignTrayCallbacks.empty());
+    }
+
+    // The claim held (as by a start still finding its board) and a dialog
+    // window with the title: that is the running instance, told to show itself.
+    struct Held {
+        HANDLE claim;
+        ~Held() { CloseHandle(claim); }
+    } held{CreateMutexA(NULL, TRUE, "OstraneVelkorInstance")};
+    Destroyed dialog{CreateWindowA("#32770", "zuvovuzozuzo FOR some other program", WS_POPUP, 10, 10, 200, 100,
+                                   NULL, NULL, GetModuleHandleA(NULL), NULL)};
+    E2E_REQUIRE(dialog.window != nullptr);
+    SetWindowLongPtrA(dialog.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignWindowProc));
     Sim sim = Sim::Start("");
     E2E_CHECK_EQ(1u, sim.WaitExit());
     E2E_CHECK(sim.Windows().empty());
@@ -174,7 +201,6 @@ E2E_SCENARIO(foreign_window_with_the_title_counts_as_an_instance)
         E2E_CHECK_EQ(1001u, gForeignTrayCallbacks[0].first);
         E2E_CHECK_EQ(0x203, gForeignTrayCallbacks[0].second);
     }
-    DestroyWindow(foreign);
 }
 
 E2E_SCENARIO(no_board_or_no_driver_ends_with_1_and_no_window)
@@ -257,6 +283,22 @@ E2E_SCENARIO(start_with_s_sets_the_kept_boot_clocks_again)
     E2E_CHECK_EQ(115, SliderMin(main, kGfxSlider));
     E2E_CHECK_EQ(150, SliderMax(main, kGfxSlider));
     E2E_CHECK_EQ(0u, sim.Exit());
+
+    // Hand-edited limits past the board's ceiling (166) and below its floor
+    // (125 for memory) take kept clocks there: nobody confirms a write at
+    // start and nothing reverts it, so the chip is left alone.
+    WriteDword(kSettingsKey, "GFX Max", 300);
+    WriteDword(kSettingsKey, "Gracie", 300);
+    WriteDword(kSettingsKey, "MEM Min", 40);
+    WriteDword(kSettingsKey, "George", 50);
+    chip.Close();
+    E2E_REQUIRE(chip.Prepare("board=TNT2"));
+    const uint32_t gfxWord = chip.Read32(0x680500), memWord = chip.Read32(0x680504);
+    Sim bounded = Sim::Start(" -s");
+    ExpectStartsHidden(bounded, " -s");
+    E2E_CHECK_EQ(gfxWord, chip.Read32(0x680500));
+    E2E_CHECK_EQ(memWord, chip.Read32(0x680504));
+    E2E_CHECK_EQ(0u, bounded.Exit());
 }
 
 // Not a check: how long a start takes on this machine, from CreateProcess to

@@ -22,6 +22,8 @@ public:
     // A Restore (tray, "&Restore", a second start) while a dialog is open:
     // the main window reloads the settings inside the dialog's message loop.
     bool restoreWhileConfirming = false, restoreWhileDeciding = false;
+    // The boot timer's message while the keep-or-revert dialog is open.
+    bool bootStoreWhileDeciding = false;
 
     std::vector<std::string> calls;
     // The chip's words while the keep-or-revert dialog was open.
@@ -48,6 +50,8 @@ public:
         KeepBegin();
         if (restoreWhileDeciding)
             LoadSettings();
+        if (bootStoreWhileDeciding)
+            RunBootStore(this);
         switch (keep) {
         case Keep::Yes: EXPECT_EQ(1, KeepCommandEnds(kCommandAccept)); break;
         case Keep::No: EXPECT_EQ(1, KeepCommandEnds(kCommandDecline)); break;
@@ -170,7 +174,8 @@ TEST_F(ApplyTransaction, DeclinedOrEndedFromOutsideGoesBackToTheClocksBeforeTheA
 
         RunApply(&dialogs_);
 
-        EXPECT_EQ((Calls{"confirm", "stop-boot-timer 27050", "keep", "repaint", "restored", "show+focus"}),
+        EXPECT_EQ((Calls{"confirm", "stop-boot-timer 27050", "keep", "start-boot-timer", "repaint", "restored",
+                         "show+focus"}),
                   dialogs_.calls);
         EXPECT_EQ(140u, ClockOfWord(dialogs_.gfxWordWhileDeciding));
         EXPECT_EQ(130u, LiveGfx());
@@ -179,8 +184,8 @@ TEST_F(ApplyTransaction, DeclinedOrEndedFromOutsideGoesBackToTheClocksBeforeTheA
         EXPECT_EQ(130u, gApp.gfx.applied);
         EXPECT_EQ(155u, gApp.mem.selected);
         EXPECT_EQ(155u, gApp.mem.applied);
-        // The pending store was stopped and is not restarted by a revert.
-        EXPECT_EQ(0u, gApp.ui.bootTimer);
+        // The clocks the stopped store was for run again: their store is due again.
+        EXPECT_EQ(kBootTimer, gApp.ui.bootTimer);
         EXPECT_EQ(130u, gApp.gfx.pendingBoot);
         EXPECT_EQ(155u, gApp.mem.pendingBoot);
     }
@@ -212,16 +217,41 @@ TEST_F(ApplyTransaction, TimeOutGoesBackToTheBaselineEvenAfterAnUnrecordedKeptAp
     SetLiveClocks(130, 155);
     gApp.gfx.applied = 130;
     gApp.mem.applied = 155;
+    gApp.gfx.pendingBoot = 130;
+    gApp.mem.pendingBoot = 155;
+    gApp.ui.bootTimer = kBootTimer;
     Select(140, 166);
     dialogs_.keep = ScriptedDialogs::Keep::TimeOut;
 
     RunApply(&dialogs_);
 
-    EXPECT_EQ((Calls{"confirm", "keep", "repaint", "restored", "show+focus"}), dialogs_.calls);
+    // Not back to the clocks the stopped store was for: it stays stopped.
+    EXPECT_EQ((Calls{"confirm", "stop-boot-timer 27050", "keep", "repaint", "restored", "show+focus"}),
+              dialogs_.calls);
+    EXPECT_EQ(0u, gApp.ui.bootTimer);
     EXPECT_EQ(125u, LiveGfx());
     EXPECT_EQ(150u, LiveMem());
     EXPECT_EQ(125u, gApp.gfx.applied);
     EXPECT_EQ(150u, gApp.mem.selected);
+}
+
+// The store rereads the baseline: under an open transaction that would make
+// a later time-out go back to clocks nobody kept.
+TEST_F(ApplyTransaction, ABootStoreDueDuringTheTransactionRunsAfterItsEnd)
+{
+    SetLiveClocks(130, 155);  // kept earlier, waiting to be recorded
+    gApp.gfx.applied = gApp.gfx.pendingBoot = 130;
+    gApp.mem.applied = gApp.mem.pendingBoot = 155;
+    dialogs_.bootStoreWhileDeciding = true;
+    dialogs_.keep = ScriptedDialogs::Keep::TimeOut;
+    Select(140, 166);
+
+    RunApply(&dialogs_);
+
+    EXPECT_EQ(125u, gApp.gfx.baseline) << "read after the revert, not from the clocks on trial";
+    EXPECT_EQ(150u, gApp.mem.baseline);
+    EXPECT_EQ(130u, Dword(kTestSettingsKey, "Gracie"));
+    EXPECT_EQ("show", dialogs_.calls.back());
 }
 
 TEST_F(ApplyTransaction, AClockWithoutCoefficientsLeavesItsDomainAndTheReadBackShowsIt)

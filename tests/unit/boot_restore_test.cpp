@@ -107,7 +107,10 @@ protected:
         FreshRun();
         ASSERT_EQ(1, DetectBoard());
         gApp.driverBuild = kFirstCompanionDriverBuild;
+        store_->Put(kTestSettingsKey, "Path", kRegSz, TextBytes("C:\\VELKOR"));
         LoadSettings();
+        gApp.resetOnReboot = 0;  // the box unticked, saved by the apply
+        SaveSettings();
         ApplyClocks(gfxMHz, memMHz);
         *gfxWord = pc->chip.Peek32(kGfxPllOffset);
         *memWord = pc->chip.Peek32(kMemPllOffset);
@@ -133,6 +136,16 @@ protected:
     {
         store_->Put(path, "Homer", kRegDword, DwordBytes(kSeed));
         store_->Put(path, "Krusty", kRegDword, DwordBytes(word));
+    }
+    // What Velkor's settings key says was kept; a clock of 0 is left absent.
+    void PutKept(uint32_t device, uint32_t reboot, uint32_t gfxMHz, uint32_t memMHz)
+    {
+        store_->Put(kTestSettingsKey, "Device", kRegDword, DwordBytes(device));
+        store_->Put(kTestSettingsKey, "Reboot", kRegDword, DwordBytes(reboot));
+        if (gfxMHz)
+            store_->Put(kTestSettingsKey, "Gracie", kRegDword, DwordBytes(gfxMHz));
+        if (memMHz)
+            store_->Put(kTestSettingsKey, "George", kRegDword, DwordBytes(memMHz));
     }
     // Without a key opened for writing nothing can be written or deleted.
     void ExpectOnlyReads()
@@ -184,6 +197,48 @@ TEST_F(BootRestore, ARecordOfAnotherBoardIsRefusedAndTheChipLeftAlone)
     ExpectOnlyReads();
 }
 
+// The range check alone cannot tell these records apart from Velkor's: each
+// decodes to clocks within the board's bounds. Only the settings key can.
+TEST_F(BootRestore, OnlyARecordThatAgreesWithTheKeptSettingsIsProgrammed)
+{
+    const uint32_t tnt2Word = ScrambleBootClocks(140, 160, kTnt2DeviceId, kSeed);
+    const struct Case {
+        const char* what;
+        const char* board;
+        uint32_t device, reboot, gracie, george;  // the settings key; 0 = no such clock
+        uint32_t seed, word;
+        RestoreOutcome outcome;
+        int pllWrites;  // two steps per domain that moves
+    } cases[] = {
+        {"same board", "board=TNT2", 2, 0, 140, 160, kSeed, tnt2Word, RestoreOutcome::Programmed, 4},
+        {"graphics kept at its default", "board=TNT2", 2, 0, 0, 160, kSeed,
+         ScrambleBootClocks(125, 160, kTnt2DeviceId, kSeed), RestoreOutcome::Programmed, 2},
+        {"related board (TNT2 M64)", "board=TNT2Value", 2, 0, 140, 160, kSeed, tnt2Word, RestoreOutcome::Refused, 0},
+        {"related board, its own settings", "board=TNT2Value", 5, 0, 140, 160, kSeed, tnt2Word,
+         RestoreOutcome::Refused, 0},
+        {"altered seed", "board=TNT2", 2, 0, 140, 160, kSeed + 2, tnt2Word, RestoreOutcome::Refused, 0},
+        {"altered word", "board=TNT2", 2, 0, 140, 160, kSeed, tnt2Word ^ 0x00010004, RestoreOutcome::Refused, 0},
+        {"reset to defaults on reboot", "board=TNT2", 2, 1, 140, 160, kSeed, tnt2Word, RestoreOutcome::Refused, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store_->Wipe();
+        PutKept(c.device, c.reboot, c.gracie, c.george);
+        store_->Put(kTestSimTweakKey, "Homer", kRegDword, DwordBytes(c.seed));
+        store_->Put(kTestSimTweakKey, "Krusty", kRegDword, DwordBytes(c.word));
+        Configure(c.board);
+        FreshRun();
+        KeptClocks decoded;
+        ASSERT_EQ(1, DetectBoard());
+        EXPECT_EQ(1, DecodeKeptClocks(c.word, c.seed, gApp.deviceId, gApp.boardKind, &decoded))
+            << "within the bounds: " << decoded.gfxMHz << "/" << decoded.memMHz;
+        CloseBoardDriver();
+        FreshRun();
+        EXPECT_EQ(c.outcome, RestoreKeptClocks());
+        EXPECT_EQ(c.pllWrites, PllWrites());
+    }
+}
+
 TEST_F(BootRestore, MissingOrMistypedValuesAreNoRecord)
 {
     const uint32_t word = ScrambleBootClocks(140, 160, kTnt2DeviceId, kSeed);
@@ -220,6 +275,7 @@ TEST_F(BootRestore, MissingOrMistypedValuesAreNoRecord)
     // not name its key, from the fixed one.
     pc->display.SetKeyEscapeMode(SimKeyEscapeMode::Fail);
     PutRecord(kTestFallbackTweakKey, word);
+    PutKept(2, 0, 140, 160);
     FreshRun();
     EXPECT_EQ(RestoreOutcome::Programmed, RestoreKeptClocks());
     EXPECT_EQ(140u, ReadGfxClock());

@@ -16,6 +16,7 @@ protected:
         SettingsTest::SetUp();
         LoadSettings();  // board constants: TNT2, 125 / 150 MHz defaults
         ticks_.SetNow(0x12345678);
+        strcpy(gApp.installPath, "C:\\VELKOR");  // as "Path" gives it
     }
 
     // The clocks the user kept; the chip runs at them when the store runs.
@@ -262,12 +263,39 @@ TEST_F(BootStore, DriverKeyFallsBackToTheFixedKeyWithoutAUsableAnswer)
     }
 }
 
-TEST_F(BootStore, EmptyInstallPathGivesABareFileName)
+// Without a usable "Path" the companion beside the program stands in, in
+// short form; when it is not there, no entry may start a missing file.
+TEST_F(BootStore, WithoutAUsablePathTheCompanionBesideTheProgramStandsIn)
 {
+    const std::string tooLong(245, 'd');
+    const struct Case {
+        const char* what;
+        std::string installPath;
+        bool companionThere;
+    } cases[] = {
+        {"no Path, no companion beside the program", "", false},
+        {"no Path", "", true},
+        {"Path too long to join", tooLong, true},
+    };
     gApp.driverBuild = kNewerBuild;
-    Keep(140, 166);
-    StoreBootClocks();
-    EXPECT_EQ("\\Arbolt.exe", String(kTestRunKey, "NvInitialize"));
+    system_.SetProgramPath("C:\\Program Files\\Velkor\\Velkor.exe");
+    int added = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store_->Wipe();
+        PlantOldRecords();
+        if (c.companionThere && !added)  // from here on the file is there
+            added = system_.AddPath("C:\\Program Files\\Velkor\\Arbolt.exe", "C:\\PROGRA~1\\VELKOR\\ARBOLT.EXE");
+        memcpy(gApp.installPath, c.installPath.c_str(), c.installPath.size() + 1);
+        Keep(140, 166);
+        StoreBootClocks();
+        EXPECT_EQ(c.companionThere, Has(kTestSimTweakKey, "Krusty"));
+        if (c.companionThere) {
+            EXPECT_EQ("C:\\PROGRA~1\\VELKOR\\ARBOLT.EXE", String(kTestRunKey, "NvInitialize"));
+        } else {
+            EXPECT_FALSE(Has(kTestRunKey, "NvInitialize")) << "the old pair goes";
+        }
+    }
 }
 
 // The key path and the command line are built in 256-byte buffers.
@@ -293,7 +321,7 @@ TEST_F(BootStore, DriverKeyTooLongForTheTweakPathSkipsThatKeyAndTheLogOnEntry)
         // The log-on entry goes with its word; the rest of the store still happens.
         EXPECT_EQ(c.written, Has(kTestRunKey, "NvInitialize"));
         if (c.written) {
-            EXPECT_EQ("\\Arbolt.exe", String(kTestRunKey, "NvInitialize"));
+            EXPECT_EQ("C:\\VELKOR\\Arbolt.exe", String(kTestRunKey, "NvInitialize"));
         }
         EXPECT_EQ(140u, Dword(kTestSettingsKey, "Gracie"));
         EXPECT_EQ(0u, gApp.gfx.pendingBoot);

@@ -16,6 +16,7 @@
 #include "registry_under_test.h"
 #include "sim/sim_chip.h"
 #include "sim/sim_display.h"
+#include "sim/sim_system.h"
 #include "sim/sim_ticks.h"
 #include "sim/sim_trace.h"
 
@@ -68,7 +69,7 @@ inline uint32_t WordForClock(uint32_t mhz)
 
 class SettingsTest : public ::testing::Test {
 protected:
-    SettingsTest() : chip_(ChipStorage(), &trace_), ticks_(&trace_), display_(&trace_) {}
+    SettingsTest() : chip_(ChipStorage(), &trace_), ticks_(&trace_), display_(&trace_), system_(&trace_) {}
 
     void SetUp() override
     {
@@ -83,6 +84,7 @@ protected:
         gApp.platform.registry = &seam_;
         gApp.platform.ticks = &ticks_;
         gApp.platform.display = &display_;
+        gApp.platform.system = &system_;
         gApp.registers = &chip_;
         UseBoard(BoardKind::TNT2, kTnt2DeviceId);
         SetLiveClocks(125, 150);
@@ -187,4 +189,5 @@ protected:
     SimChip chip_;
     SimTicks ticks_;
     SimDisplay display_;
+    SimSystem system_;
 };

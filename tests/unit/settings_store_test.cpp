@@ -118,7 +118,10 @@ TEST_F(SettingsStore, StoredLimitsCountOnlyOnTheirSideOfTheDefault)
         {"equal to the defaults", {125, 125, 150, 150}, {115, 140, 140, 166}},
         {"just inside", {124, 126, 149, 151}, {124, 126, 149, 151}},
         {"wrong side", {130, 120, 160, 140}, {115, 140, 140, 166}},
-        {"max 0", {0, 0, 0, 0}, {0, 140, 0, 166}},
+        // A minimum an apply could not write (33 MHz or less) is no limit.
+        {"all 0", {0, 0, 0, 0}, {115, 140, 140, 166}},
+        {"min 33", {33, 126, 33, 151}, {115, 126, 140, 151}},
+        {"min 34", {34, 126, 34, 151}, {34, 126, 34, 151}},
         {"beyond floor and ceiling", {50, 300, 60, 400}, {50, 300, 60, 400}},
     };
     for (const LimitCase& c : cases) {

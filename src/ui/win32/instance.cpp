@@ -1,6 +1,8 @@
 // The single-instance rule: the first start claims a named mutex for its whole
 // run; a later start finds the running instance by its main window's title
 // and asks it to show itself as if its tray icon had been double-clicked.
+// Only a start that waits for the claim looks at windows at all, and only at
+// dialog windows: other programs' windows never get Velkor's message.
 #include "ui/win32/instance.h"
 
 #include <windows.h>
@@ -17,18 +19,29 @@ const DWORD kWindowPollMilliseconds = 100;
 
 const LPARAM kLeftDoubleClick = 0x203;
 
+// The main window is a dialog made from a template.
+const char kDialogClass[] = "#32770";
+
+bool IsDialogWindow(HWND window)
+{
+    char className[sizeof kDialogClass + 1];
+    className[0] = '\0';
+    GetClassNameA(window, className, sizeof(className));
+    return lstrcmpA(className, kDialogClass) == 0;
+}
+
 BOOL CALLBACK NoteInstanceWindow(HWND window, LPARAM found)
 {
     char title[kInstanceTitleBytes];
     title[0] = '\0';
     GetWindowTextA(window, title, sizeof(title));
-    if (!IsInstanceTitle(title))
+    if (!IsInstanceTitle(title) || !IsDialogWindow(window))
         return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
 }
 
-// The first top-level window titled as a main window, or NULL.
+// The first top-level dialog window titled as a main window, or NULL.
 HWND FindInstanceWindow()
 {
     HWND found = NULL;
@@ -61,7 +74,7 @@ int WaitForClaimHolder(HANDLE claim)
         }
         DWORD waited = WaitForSingleObject(claim, kWindowPollMilliseconds);
         if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
-            return ShowInstanceWindow();  // the claim is ours now and stays held
+            return 0;  // the claim is ours now and stays held: this start is the instance
         if (GetTickCount() - start >= kWindowWaitMilliseconds) {
             CloseHandle(claim);
             return 1;  // it runs but shows no window: still only one instance
@@ -79,7 +92,8 @@ int FindRunningInstance()
     HANDLE claim = CreateMutexA(NULL, TRUE, kInstanceMutexName);
     if (claim && GetLastError() == ERROR_ALREADY_EXISTS)
         return WaitForClaimHolder(claim);
-    // Claimed (or the name is unusable): a window of another program with the
-    // title still counts as a running instance.
+    if (claim)
+        return 0;  // claimed: whatever windows exist belong to other programs
+    // No claim could be made: the window is the only sign of another instance.
     return ShowInstanceWindow();
 }
