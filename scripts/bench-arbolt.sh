@@ -38,6 +38,12 @@ export VELKOR_BENCH_RUNS=$runs
     key="HKLM\\SOFTWARE\\NVIDIA Corporation\\RIVA TNT\\NVTweak\\Hardware"
     timeout 60 wine reg add "$key" /v Homer /t REG_DWORD /d $seed /f >"$work/reg.out" 2>&1
     timeout 60 wine reg add "$key" /v Krusty /t REG_DWORD /d $(( high << 16 | low )) /f >>"$work/reg.out" 2>&1
+    # What the settings key says Velkor kept for this board: Arbolt programs only that.
+    settings="HKLM\\SOFTWARE\\Ostrane\\Velkor"
+    for value in "Device 2" "Reboot 0" "Gracie 140" "George 160"; do
+        set -- $value
+        timeout 60 wine reg add "$settings" /v "$1" /t REG_DWORD /d "$2" /f >>"$work/reg.out" 2>&1
+    done
     export VELKOR_SIM="board=TNT2"
 
     # Milliseconds from start to exit; the exit code in $work/NAME.rc.
@@ -57,6 +63,7 @@ export VELKOR_BENCH_RUNS=$runs
         run_once arbolt-sim
     done
     timeout 60 wine reg delete "HKLM\\SOFTWARE\\NVIDIA Corporation" /f >>"$work/reg.out" 2>&1
+    timeout 60 wine reg delete "$settings" /f >>"$work/reg.out" 2>&1
 
     size=$(stat -c %s Arbolt.exe)
     nothing=$(median "$work/do-nothing.ms")
