@@ -1,0 +1,76 @@
+#pragma once
+// The video memory test, in the manner of memory testers: one small function
+// per pattern, all listed in one table. Every pass writes all the memory
+// first and then reads it all back, since reads through the PCI/AGP aperture
+// are slow. Portable: video memory is reached only through TestMemory, and
+// the caller slices the work (MemTestContinue) so that windows stay alive.
+#include <stdint.h>
+
+#include "platform/test_memory.h"
+
+enum class MemTestPattern : uint32_t {
+    OwnAddress,           // each word holds its own address: address-line faults
+    RandomAndComplement,  // random data, then its complement
+    Modulo20,             // random data at every 20th word, its complement between
+    MovingInversions,     // up-sweep and down-sweep, each verifying then inverting
+    Checkerboard32,       // alternating 0x55555555 / 0xAAAAAAAA per 32 bits
+    Checkerboard128,      // alternating per 128 bits
+    WalkingOnes64,        // one bit set per 64-bit word, walking across the word
+    ChipCopy,             // the CPU fills, the chip copies, the CPU compares
+};
+const uint32_t kMemTestPatternCount = 8;
+
+// What the memory clock is tested with (every CPU pattern in turn) and what
+// the graphics core clock is tested with (the chip's own copies).
+extern const MemTestPattern kMemoryClockPatterns[];
+extern const uint32_t kMemoryClockPatternCount;
+extern const MemTestPattern kCoreClockPatterns[];
+extern const uint32_t kCoreClockPatternCount;
+
+struct MemTestErrors {
+    uint32_t count;        // words read back wrong (stops counting at 0xFFFFFFFF)
+    uint32_t firstBlock;   // where the first one was
+    uint32_t firstOffset;  // byte offset in that block
+    uint32_t failingBits;  // every bit that was ever read back wrong
+};
+
+struct MemTestTotals {
+    uint64_t bytesTested;  // bytes verified
+    uint32_t passes;       // passes completed (one pattern over all memory)
+    MemTestErrors errors;
+};
+
+enum class MemTestStatus : uint32_t {
+    Working,   // more of this pass to do
+    PassDone,  // a pass has just been completed; the next one starts on the next call
+    Failed,    // the memory seam refused; nothing more can be done
+};
+
+const uint32_t kMemTestMaxPatterns = 16;
+
+struct MemTest {
+    TestMemory* memory = nullptr;
+    MemTestPattern patterns[kMemTestMaxPatterns] = {};
+    uint32_t patternCount = 0;
+    uint32_t seed = 0;
+    MemTestTotals totals = {};
+    // Where the current pass stands: which pattern, which sweep of it, which
+    // block and row. Kept by the engine.
+    uint32_t patternIndex = 0;
+    uint32_t sweep = 0;
+    uint32_t block = 0;
+    uint32_t row = 0;
+    uint32_t passSeed = 0;
+};
+
+// Starts a run that cycles through `patterns` (one pass each, in turn) on the
+// blocks `memory` has open; totals start at zero.
+void MemTestBegin(MemTest* test, TestMemory* memory, const MemTestPattern* patterns, uint32_t count,
+                  uint32_t seed);
+
+// Does about `bytes` more of the work (at least one row), then returns. A
+// lost surface is restored and the pass begins again; it never counts as an error.
+MemTestStatus MemTestContinue(MemTest* test, uint32_t bytes);
+
+// The pattern's name for the status line ("moving inversions").
+const char* MemTestPatternName(MemTestPattern pattern);
