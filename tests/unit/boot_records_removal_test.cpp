@@ -9,6 +9,7 @@
 namespace {
 
 const char kInstalledCompanion[] = "C:\\Program Files\\Ostrane\\Velkor\\Arbolt.exe";
+const char kInstalledEntry[] = "C:\\PROGRA~1\\OSTRANE\\VELKOR\\ARBOLT.EXE";  // as the store writes it
 
 class BootRecordsRemoval : public SettingsTest {
 protected:
@@ -18,6 +19,7 @@ protected:
         LoadSettings();  // TNT2, 125 / 150 MHz defaults
         ticks_.SetNow(0x12345678);
         strcpy(gApp.installPath, "C:\\Program Files\\Ostrane\\Velkor");
+        system_.AddPath(kInstalledCompanion, kInstalledEntry);
     }
 
     // A kept apply of 140 / 166 MHz stored by Velkor with a driver of this build.
@@ -50,7 +52,7 @@ TEST_F(BootRecordsRemoval, UndoesANewerDriverStoreWhereverTheDriverKeyLeadsAndKe
         display_.SetKeyEscapeMode(c.escape);
         gApp.driverKeyAsked = 0;
         StoreKeptClocks(320);
-        ASSERT_EQ(kInstalledCompanion, String(kTestRunKey, "NvInitialize"));
+        ASSERT_EQ(kInstalledEntry, String(kTestRunKey, "NvInitialize"));
         ASSERT_TRUE(Has(c.tweakKey, "Krusty"));
         PutString(kTestRunKey, "Other Program", "C:\\Other\\Other.exe");
         PutDword(c.tweakKey, "Driver Setting", 7);
@@ -74,7 +76,7 @@ TEST_F(BootRecordsRemoval, LeavesALogOnEntryThatStartsAnotherFile)
                               "C:\\Program Files\\Ostrane\\Velkor\\Arbolt", ""}) {
         SCOPED_TRACE(other);
         RemoveAsTheCompanion(other);
-        EXPECT_EQ(kInstalledCompanion, String(kTestRunKey, "NvInitialize"));
+        EXPECT_EQ(kInstalledEntry, String(kTestRunKey, "NvInitialize"));
     }
     // An empty entry is not this installation's either.
     PutString(kTestRunKey, "NvInitialize", "");
