@@ -118,7 +118,7 @@ TEST_F(BootRecordsRemoval, AMachineWithoutRecordsGetsNoKeys)
     }
 }
 
-TEST(SetupSwitch, WholeWordsInAnyCaseAfterEitherSwitchCharacter)
+TEST(SetupSwitch, WholeWordsInAnyCaseAfterEitherSwitchCharacterAndNothingElse)
 {
     struct Case {
         const char* tail;
@@ -128,9 +128,12 @@ TEST(SetupSwitch, WholeWordsInAnyCaseAfterEitherSwitchCharacter)
         {"/RUNNING  ", SetupSwitch::Running},
         {"-Uninstall", SetupSwitch::Uninstall},
         {"/uninstall\t", SetupSwitch::Uninstall},
-        {"-uninstaller", SetupSwitch::None},
-        {"-uninstall now", SetupSwitch::None},
-        {"-run", SetupSwitch::None},
+        {"-uninstaller", SetupSwitch::BadUsage},
+        {"-uninstall now", SetupSwitch::BadUsage},
+        {"-run", SetupSwitch::BadUsage},
+        {"-running now", SetupSwitch::BadUsage},
+        {"-board x", SetupSwitch::BadUsage},
+        {"/", SetupSwitch::BadUsage},
         {"uninstall", SetupSwitch::None},
         {"", SetupSwitch::None},
     };
@@ -150,13 +153,14 @@ TEST(SetupSwitch, TheBoardCheckAndTheUninstallersQuotedCompanion)
     } cases[] = {
         {"-board", SetupSwitch::Board, ""},
         {"/BOARD ", SetupSwitch::Board, ""},
-        {"-boards", SetupSwitch::None, ""},
+        {"-boards", SetupSwitch::BadUsage, ""},
         {"-uninstall \"C:\\My Velkor\\Arbolt.exe\"", SetupSwitch::Uninstall, "C:\\My Velkor\\Arbolt.exe"},
         {"-uninstall \"C:\\V\\Arbolt.exe\" ", SetupSwitch::Uninstall, "C:\\V\\Arbolt.exe"},
-        {"-uninstall \"C:\\V\\Arbolt.exe", SetupSwitch::None, ""},
-        {"-uninstall \"C:\\V\\Arbolt.exe\" x", SetupSwitch::None, ""},
-        {"-uninstall \"\"", SetupSwitch::None, ""},
-        {"-running \"C:\\V\\Arbolt.exe\"", SetupSwitch::None, ""},
+        {"-uninstall \"C:\\V\\Arbolt.exe", SetupSwitch::BadUsage, ""},
+        {"-uninstall C:\\V\\Arbolt.exe", SetupSwitch::BadUsage, ""},
+        {"-uninstall \"C:\\V\\Arbolt.exe\" x", SetupSwitch::BadUsage, ""},
+        {"-uninstall \"\"", SetupSwitch::BadUsage, ""},
+        {"-running \"C:\\V\\Arbolt.exe\"", SetupSwitch::BadUsage, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tail);
@@ -166,7 +170,7 @@ TEST(SetupSwitch, TheBoardCheckAndTheUninstallersQuotedCompanion)
     }
     // A path longer than the buffer is no path the uninstaller gave.
     char small[8];
-    EXPECT_EQ(SetupSwitch::None, ParseSetupSwitch("-uninstall \"C:\\Velkor\\Arbolt.exe\"", small, sizeof small));
+    EXPECT_EQ(SetupSwitch::BadUsage, ParseSetupSwitch("-uninstall \"C:\\Velkor\\Arbolt.exe\"", small, sizeof small));
 }
 
 }  // namespace
