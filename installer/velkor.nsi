@@ -18,7 +18,10 @@
 ; its name is longer than 244 characters, or it cannot be made); 7 a file
 ; could not be written. With 5, 6 and 7 nothing was changed: the files are
 ; written and checked before an earlier installation elsewhere is moved, and
-; what a failed run wrote goes again. The uninstaller: 0 done; 5 Velkor runs;
+; what a failed run wrote goes again. A /D folder that NSIS itself does not
+; take (a file in its path, no such drive) never reaches this script: NSIS
+; puts the installed or default folder in its place and cuts /D from
+; $CMDLINE, and only a plug-in could read the real command line. The uninstaller: 0 done; 5 Velkor runs;
 ; 2 its companion could not run: nothing was removed.
 
 Unicode false  ; NSIS 3's Unicode installers do not run on the 9x line
