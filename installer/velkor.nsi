@@ -55,13 +55,13 @@ RequestExecutionLevel admin  ; HKLM and Program Files on the NT line; 9x ignores
 ; uninstaller's own path stays within MAX_PATH with it.
 !define MAX_FOLDER_LENGTH 244
 ; "Space required" counts the uninstaller too, which Setup writes itself: the
-; stub it is made from, and its script and icon in well under 16 KB.
+; stub it is made from, and its script and icon (about 19 KB here; 24 allowed).
 !tempfile UNINSTALLER_SIZE_NSH
 !system 'printf "!define STUB_BYTES %s\n" "$(wc -c < "${NSISDIR}/Stubs/lzma_solid-x86-ansi")" > "${UNINSTALLER_SIZE_NSH}"' = 0
 !include "${UNINSTALLER_SIZE_NSH}"
 !delfile "${UNINSTALLER_SIZE_NSH}"
-!define /math UNINSTALLER_KB_PLUS ${STUB_BYTES} / 1024
-!define /math UNINSTALLER_KB ${UNINSTALLER_KB_PLUS} + 16
+!define /math STUB_KB ${STUB_BYTES} / 1024
+!define /math UNINSTALLER_KB ${STUB_KB} + 24
 !define RUNNING_TEXT "Velkor is running. Please exit it first (right-click its tray icon, then Exit) and click Retry."
 
 Name "Velkor"
@@ -214,7 +214,13 @@ Function FindEarlierInstallation
     ${If} $R9 == ""
       StrCpy $EarlierFolder $R4
     ${Else}
-      StrCpy $EarlierDoubt "Setup found an earlier Velkor folder, $R4, and leaves it as it is: $R9."
+      ; Named by its long name where Add/Remove Programs has it.
+      ReadRegStr $R6 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+      !insertmacro SHORT_FORM "$R6"
+      ${If} $R3 != $R4
+        StrCpy $R6 $R4
+      ${EndIf}
+      StrCpy $EarlierDoubt "Setup found an earlier Velkor folder, $R6, and leaves it as it is: $R9."
     ${EndIf}
   ${EndIf}
 FunctionEnd
@@ -284,7 +290,7 @@ Function FolderPageLeave
     MessageBox MB_OKCANCEL|MB_ICONQUESTION "Velkor is already installed in $R6.$\r$\n$\r$\nSetup moves it to $INSTDIR: its files there are removed. Your settings, limits and kept clocks stay as they are." IDOK +2
     Abort
   ${ElseIf} $EarlierDoubt != ""
-    MessageBox MB_OKCANCEL|MB_ICONINFORMATION "$EarlierDoubt$\r$\n$\r$\nVelkor is installed in $INSTDIR beside it." IDOK +2
+    MessageBox MB_OKCANCEL|MB_ICONINFORMATION "$EarlierDoubt$\r$\n$\r$\nSetup installs Velkor in $INSTDIR." IDOK +2
     Abort
   ${EndIf}
 FunctionEnd
