@@ -310,18 +310,39 @@ Function NoBoardPage
 FunctionEnd
 
 ; Removes the folder $R0 and the folders around it up to $R1, each only when
-; empty: what Setup made and nothing else. $R1 "" removes $R0 alone.
+; empty: what Setup made and nothing else. When $R1 is "", not there, or does
+; not hold $R0 as spelled, $R0 alone goes. The climb stops at $R1 by its
+; short form, however a folder on the way is spelled. Changes $R2-$R4.
 !macro REMOVE_MADE_FOLDERS UN
 Function ${UN}RemoveMadeFolders
+  StrCpy $R2 ""
+  StrLen $R3 "$R1"
+  StrCpy $R4 "$R0" $R3
+  ${If} $R1 != ""
+  ${AndIf} $R4 == $R1
+    StrCpy $R4 "$R0" 1 $R3
+    ${If} $R4 == "\"
+    ${OrIf} $R4 == ""
+      ClearErrors
+      GetFullPathName /SHORT $R2 "$R1"
+      ${If} ${Errors}
+        StrCpy $R2 ""
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
   ${Do}
+    ClearErrors
+    GetFullPathName /SHORT $R3 "$R0"
+    ${If} ${Errors}
+      StrCpy $R3 ""
+    ${EndIf}
     RMDir "$R0"
-    ${If} $R0 == $R1
-    ${OrIf} $R1 == ""
+    ${If} $R2 == ""
+    ${OrIf} $R3 == $R2
       Return
     ${EndIf}
-    StrCpy $R2 $R0
     ${GetParent} "$R0" $R0
-  ${LoopUntil} $R0 == $R2
+  ${LoopUntil} $R0 == ""
 FunctionEnd
 !macroend
 !insertmacro REMOVE_MADE_FOLDERS ""
@@ -366,7 +387,7 @@ Function MoveEarlierInstallation
   Delete "$EarlierFolder\Arbolt.exe"
   Delete "$EarlierFolder\ReadMe.txt"
   Delete "$EarlierFolder\Uninstall.exe"
-  StrCpy $R0 $EarlierFolder
+  ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"  ; its folder, as CreatedFolder spells it
   ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "CreatedFolder"
   Call RemoveMadeFolders
   ${If} $R1 == ""
