@@ -12,14 +12,15 @@ void OwnAddressWords(uint32_t* out, uint32_t count, uint32_t first, uint32_t)
         out[i] = first + i;
 }
 
-// Fills the rest of out[0, count) by repeating its first `period` words, a
-// period at a time so that each copy is a plain vector loop.
+// Fills the rest of out[0, count) by repeating its first `period` words:
+// what is there is copied after itself, doubling each time, so that the
+// copies are few and long.
 void RepeatPeriod(uint32_t* out, uint32_t count, uint32_t period)
 {
-    for (uint32_t at = period; at < count; at += period) {
-        const uint32_t n = count - at < period ? count - at : period;
-        const uint32_t* __restrict from = out + at - period;
-        uint32_t* __restrict to = out + at;
+    for (uint32_t done = period; done < count; done *= 2) {
+        const uint32_t n = count - done < done ? count - done : done;
+        const uint32_t* __restrict from = out;
+        uint32_t* __restrict to = out + done;
         for (uint32_t i = 0; i < n; ++i)
             to[i] = from[i];
     }
