@@ -73,15 +73,22 @@ string(REPLACE "." ";" version_parts ${NSIS_VERSION})
 list(GET version_parts 0 major)
 list(GET version_parts 1 minor)
 message(STATUS "NSIS: building ${NSIS_VERSION} for the 486 (a few minutes, once; log: ${log})")
-execute_process(
-  COMMAND ${scons} -j${jobs} PREFIX=${prefix} XGCC_W32_PREFIX=${tools}/i686-w64-mingw32-
-          VERSION=${NSIS_VERSION} VER_MAJOR=${major} VER_MINOR=${minor} VER_REVISION=0 VER_BUILD=0
-          "SKIPPLUGINS=AdvSplash,Banner,BgImage,Dialer,InstallOptions,LangDLL,Library/TypeLib,Math,nsExec,NSISdl,Splash,StartMenu,UserInfo,VPatch/Source/Plugin"
-          "SKIPUTILS=Library/RegTool,MakeLangId,Makensisw,NSIS Menu,SubStart,VPatch/Source/GenPat,zip2exe"
-          SKIPDOC=all DOCTYPES=none install
-  WORKING_DIRECTORY ${source}
-  OUTPUT_FILE ${log} ERROR_FILE ${log}
+set(scons_command ${scons} -j${jobs} PREFIX=${prefix} XGCC_W32_PREFIX=${tools}/i686-w64-mingw32-
+  VERSION=${NSIS_VERSION} VER_MAJOR=${major} VER_MINOR=${minor} VER_REVISION=0 VER_BUILD=0
+  "SKIPPLUGINS=AdvSplash,Banner,BgImage,Dialer,InstallOptions,LangDLL,Library/TypeLib,Math,nsExec,NSISdl,Splash,StartMenu,UserInfo,VPatch/Source/Plugin"
+  "SKIPUTILS=Library/RegTool,MakeLangId,Makensisw,NSIS Menu,SubStart,VPatch/Source/GenPat,zip2exe"
+  SKIPDOC=all DOCTYPES=none install)
+execute_process(COMMAND ${scons_command} WORKING_DIRECTORY ${source} OUTPUT_FILE ${log} ERROR_FILE ${log}
   RESULT_VARIABLE failed)
+if(failed)
+  # Once here an install stopped on a source file that was there ("No such
+  # file"); a second run, which builds only what is missing, finished it. A
+  # real fault fails twice.
+  execute_process(COMMAND ${scons_command} WORKING_DIRECTORY ${source} OUTPUT_FILE ${log}.again
+    ERROR_FILE ${log}.again RESULT_VARIABLE failed)
+  file(READ ${log}.again again)
+  file(APPEND ${log} "${again}")
+endif()
 if(failed OR NOT EXISTS ${prefix}/bin/makensis)
   file(REMOVE ${prefix}/bin/makensis)  # so that the next build tries again
   file(STRINGS ${log} lines)
