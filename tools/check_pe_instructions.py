@@ -43,7 +43,7 @@ NEWER_THAN_486 = (
     (r"fxsave|fxrstor", "FXSAVE/FXRSTOR", "Pentium II"),
     (r"femms|pf\w+|pi2f\w|pf2i\w|pavgusb|pmulhrw|prefetchw?", "3DNow!", "AMD K6-2"),
     (r"emms|\S+(?=.*%mm\d)", "MMX", "Pentium MMX"),
-    (r"[ls]dmxcsr|[slm]fence|clflush|prefetch(nta|t0|t1|t2)|movnti|fisttp\w*|\S+(?=.*%[xy]mm\d)", "SSE",
+    (r"[ls]dmxcsr|[slm]fence|clflush|prefetch(nta|t0|t1|t2)|movnti|fisttp\w*|\S+(?=.*%[xy]mm\d)", "SSE to SSE3",
      "Pentium III"),
 )
 KINDS = [(re.compile(f"(?:{pattern})(?:\\s|$)"), kind, since) for pattern, kind, since in NEWER_THAN_486]
