@@ -2,7 +2,7 @@
 #   cmake --build build/cross --target installer
 # Part of the default build, so the test run always has the current one. The
 # maker's web address comes from res/resource.h, where Velkor's link has it.
-find_program(VELKOR_MAKENSIS makensis)
+include(${CMAKE_CURRENT_LIST_DIR}/nsis.cmake)
 set(VELKOR_SETUP ${CMAKE_BINARY_DIR}/Velkor-setup.exe)
 set(VELKOR_INSTALLER_DIR ${CMAKE_SOURCE_DIR}/installer)
 if(VELKOR_MAKENSIS)
@@ -13,11 +13,9 @@ if(VELKOR_MAKENSIS)
             -DREADME=${VELKOR_INSTALLER_DIR}/ReadMe.txt -DICON=${CMAKE_SOURCE_DIR}/res/velkor.ico
             -DRESOURCE_H=${CMAKE_SOURCE_DIR}/res/resource.h -DOUTFILE=${VELKOR_SETUP}
             ${VELKOR_INSTALLER_DIR}/velkor.nsi
-    DEPENDS Velkor Arbolt ${VELKOR_INSTALLER_DIR}/velkor.nsi ${VELKOR_INSTALLER_DIR}/ReadMe.txt
+    DEPENDS Velkor Arbolt ${VELKOR_MAKENSIS} ${VELKOR_INSTALLER_DIR}/velkor.nsi ${VELKOR_INSTALLER_DIR}/ReadMe.txt
             ${VELKOR_INSTALLER_DIR}/ReadMeFirst.txt ${CMAKE_SOURCE_DIR}/res/velkor.ico
             ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/velkor.rc
     VERBATIM)
   add_custom_target(installer ALL DEPENDS ${VELKOR_SETUP})
-else()
-  message(WARNING "makensis not found (Debian package nsis): no Velkor-setup.exe")
 endif()

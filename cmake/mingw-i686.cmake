@@ -8,3 +8,10 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The compiler's default target is the Pentium Pro: CMOVcc and FCOMI would
+# stop the programs with an illegal operation on a Pentium, K6, 6x86 or
+# WinChip. Everything built here, test programs included, targets the 486,
+# the oldest processor Windows 95 and 98 run on (tools/check_pe_instructions.py
+# checks what ships).
+set(CMAKE_C_FLAGS_INIT "-march=i486")
+set(CMAKE_CXX_FLAGS_INIT "-march=i486")

@@ -3,6 +3,10 @@
 # pulls in imports Windows 98 lacks.
 set(CMAKE_CXX_FLAGS_RELWITHDEBINFO "-Os")
 add_compile_options(-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
+# The headers of Windows 95 with no Internet Explorer: MinGW's default is
+# Windows 10, whose larger structures (a cbSize that 95 refuses) and newer
+# functions would otherwise compile without a word.
+add_compile_definitions(WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300)
 # One thread only: guarded function-local statics would pull in libstdc++'s
 # thread support, which imports CreateSemaphoreW and GetModuleHandleW (stubs
 # that fail on the 9x line).

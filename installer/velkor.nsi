@@ -461,7 +461,25 @@ Section "Velkor" SecVelkor
     DeleteRegValue HKLM "${UNINSTALL_KEY}" "CreatedFolder"
   ${EndIf}
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  ${GetSize} "$INSTDIR" "/S=0K" $R0 $R1 $R2
+  ; The folder's size for Add/Remove Programs, in KB, measured with NSIS's
+  ; own instructions: a plug-in (System.dll) might fail to load on Windows 95,
+  ; and NSIS would go on with whatever the stack then held.
+  StrCpy $R0 0
+  FindFirst $R1 $R2 "$INSTDIR\*.*"
+  ${DoWhile} $R2 != ""
+    ClearErrors
+    FileOpen $R3 "$INSTDIR\$R2" r  ; fails on the folder entries . and ..
+    ${IfNot} ${Errors}
+      FileSeek $R3 0 END $R4
+      FileClose $R3
+      IntOp $R4 $R4 + 1023
+      IntOp $R4 $R4 / 1024
+      IntOp $R0 $R0 + $R4
+    ${EndIf}
+    FindNext $R1 $R2
+  ${Loop}
+  FindClose $R1
+  ClearErrors
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $R0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1

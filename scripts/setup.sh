@@ -3,10 +3,14 @@
 # Sourced or run by run.sh and test.sh; quiet when everything is already there.
 set -euo pipefail
 
+# scons and zlib1g-dev build NSIS from source for the setup (cmake/nsis.cmake), p7zip-full looks inside
+# the setup for the checks of what it packs, Mesa's 32-bit OpenGL lets Wine grant DirectDraw video memory.
+PACKAGES=(cmake g++ libgtest-dev g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-wine
+          python3 scons zlib1g-dev p7zip-full libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
+
 need_packages() {
     local missing=()
-    for p in cmake g++ libgtest-dev g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xdotool imagemagick \
-             fonts-wine python3 nsis qemu-user-static; do
+    for p in "${PACKAGES[@]}" qemu-user-static; do
         dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || missing+=("$p")
     done
     # Wine's 32-bit loader needs a qemu that honours MAP_FIXED_NOREPLACE (bookworm's 7.2 does not: each
@@ -22,12 +26,13 @@ if [ -n "$missing" ]; then
     echo "setup: installing: $(echo $missing | tr '\n' ' ')" >&2
     export DEBIAN_FRONTEND=noninteractive
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    # Backports from the archive this machine's apt already uses: no file here names a host.
     if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-        echo 'deb http://deb.debian.org/debian bookworm-backports main' > /etc/apt/sources.list.d/velkor-backports.list
+        echo "deb $(bash "$(dirname "${BASH_SOURCE[0]}")/apt-archive-uri.sh") bookworm-backports main" \
+            > /etc/apt/sources.list.d/velkor-backports.list
     fi
     apt-get update -qq
-    apt-get install -y -qq --no-install-recommends cmake g++ libgtest-dev g++-mingw-w64-i686 wine wine32:i386 \
-        wine64 xvfb xdotool imagemagick fonts-wine python3 nsis >/dev/null
+    apt-get install -y -qq --no-install-recommends "${PACKAGES[@]}" >/dev/null
     apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null
 fi
 

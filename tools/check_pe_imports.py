@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Checks that Windows programs can load on Windows 95 and later of its line.
 
-    check_pe_imports.py --allow tools/win95-imports.txt [--allow MORE.txt] [--gui] [--list] PROGRAM.exe...
+    check_pe_imports.py --allow tools/win95-imports.txt [--allow MORE.txt] [--gui] [--list] [--packed] PROGRAM.exe...
 
 For each program: a PE32 image for i386, OS and subsystem version 4.0 (the
 9x loader refuses higher ones), with --gui the Windows GUI subsystem, not
-marked NO_SEH (the port fault handler must be allowed to run), no
-delay-load imports (they would escape this check), no imports by ordinal, and
+marked NO_SEH (the port fault handler must be allowed to run; NSIS marks its
+own stubs and plug-ins so, and they handle no faults), no delay-load imports (they would escape this check), no imports by ordinal, and
 imports only from the allowed DLLs and only of functions listed in the allow
 list, one "DLL!Function" per line ("#" starts a comment; DLL names compare
 case-insensitively, function names exactly). Prints the file size and the
@@ -19,9 +19,14 @@ import argparse
 import os
 import struct
 import sys
+import tempfile
 
-# OLE32: only the installer's shortcuts need it.
-ALLOWED_DLLS = ("KERNEL32", "USER32", "GDI32", "ADVAPI32", "SHELL32", "COMCTL32", "VERSION", "OLE32")
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import nsis_packed  # noqa: E402
+
+# OLE32: only the installer's shortcuts and plug-ins need it; COMDLG32: only
+# the nsDialogs plug-in. Both ship with Windows 95.
+ALLOWED_DLLS = ("KERNEL32", "USER32", "GDI32", "ADVAPI32", "SHELL32", "COMCTL32", "VERSION", "OLE32", "COMDLG32")
 # DLLs that a MinGW program may pull in but that Windows 95 lacks, with why.
 MISSING_ON_WINDOWS_95 = {
     "MSVCRT": "the C runtime DLL, which Windows 95 does not ship",
@@ -31,6 +36,7 @@ MACHINE_I386 = 0x014C
 MAGIC_PE32 = 0x010B
 SUBSYSTEM_GUI = 2
 DLL_CHARACTERISTICS_NO_SEH = 0x0400
+FILE_CHARACTERISTICS_DLL = 0x2000
 IMPORT_DIRECTORY = 1
 DELAY_IMPORT_DIRECTORY = 13
 ORDINAL_FLAG = 0x80000000
@@ -52,6 +58,7 @@ class PeImage:
             raise PeError("no PE signature")
         coff = pe + 4
         self.machine, section_count = struct.unpack_from("<HH", self._bytes(coff, 4))
+        self.characteristics = self._u16(coff + 18)
         optional_size = self._u16(coff + 16)
         optional = coff + 20
         self.magic = self._u16(optional)
@@ -66,10 +73,12 @@ class PeImage:
         for index in range(min(directory_count, 16)):
             self.directories.append(struct.unpack_from("<II", self._bytes(optional + 96 + index * 8, 8)))
         self.sections = []
+        self.section_names = []
         table = optional + optional_size
         for index in range(section_count):
             entry = self._bytes(table + index * 40, 40)
             virtual_size, virtual_address, raw_size, raw_pointer = struct.unpack_from("<IIII", entry, 8)
+            self.section_names.append(entry[:8].rstrip(b"\0").decode("latin-1"))
             self.sections.append((virtual_address, max(virtual_size, raw_size), raw_pointer, raw_size))
 
     def _bytes(self, offset, count):
@@ -151,6 +160,12 @@ def load_allow_list(path):
     return allowed
 
 
+def nsis_own_code(image):
+    """An NSIS stub (its .ndata section holds the script's variables) or a DLL:
+    the programs that ship are neither."""
+    return ".ndata" in image.section_names or bool(image.characteristics & FILE_CHARACTERISTICS_DLL)
+
+
 def check(path, allowed, gui):
     """Returns (summary line, [(dll, function, ordinal)], [problems])."""
     with open(path, "rb") as source:
@@ -167,7 +182,7 @@ def check(path, allowed, gui):
             problems.append("subsystem version %d.%d, not 4.0" % image.subsystem_version)
         if gui and image.subsystem != SUBSYSTEM_GUI:
             problems.append(f"subsystem {image.subsystem}, not Windows GUI (2)")
-        if image.dll_characteristics & DLL_CHARACTERISTICS_NO_SEH:
+        if image.dll_characteristics & DLL_CHARACTERISTICS_NO_SEH and not nsis_own_code(image):
             # Later Windows would then refuse the handler that catches refused port I/O.
             problems.append("marked NO_SEH: its structured exception handlers would not run")
         if image.directory(DELAY_IMPORT_DIRECTORY) != (0, 0):
@@ -198,6 +213,8 @@ def main(argv):
                         help="an allow list, one DLL!Function a line; several add up")
     parser.add_argument("--gui", action="store_true", help="require the Windows GUI subsystem")
     parser.add_argument("--list", action="store_true", help="print every import as well")
+    parser.add_argument("--packed", action="store_true",
+                        help="the programs are NSIS setups: check what each packs as well")
     parser.add_argument("programs", nargs="+")
     options = parser.parse_args(argv)
 
@@ -205,15 +222,31 @@ def main(argv):
     for path in options.allow:
         allowed |= load_allow_list(path)
     failed = False
-    for path in options.programs:
+
+    def report(path, shown=None):
         summary, imports, problems = check(path, allowed, options.gui)
-        print(summary)
+        print(shown + summary[len(path):] if shown else summary)
+        shown = shown or os.path.basename(path)
         if options.list:
             for dll, function, ordinal in imports:
                 print(f"  {dll}!{function if function is not None else '#%d' % ordinal}")
         for problem in problems:
-            print(f"{os.path.basename(path)}: {problem}")
-        failed = failed or bool(problems)
+            print(f"{shown}: {problem}")
+        return bool(problems)
+
+    for path in options.programs:
+        failed = report(path) or failed
+        if not options.packed:
+            continue
+        with tempfile.TemporaryDirectory() as folder:
+            try:
+                packed = nsis_packed.unpack(path, folder)
+            except OSError as error:
+                print(f"{os.path.basename(path)}: {error}")
+                failed = True
+                continue
+            for program in packed:
+                failed = report(program, nsis_packed.shown_name(program, folder, path)) or failed
     return 1 if failed else 0
 
 

@@ -4,8 +4,9 @@
 # Velkor runs, refused folders, the companion's board check on arbolt-sim.exe,
 # and one run as a user without a board who cancels. The scenarios run in the end-to-end
 # driver, built a second time with them alone, so that they have a test name
-# of their own. Then the Windows 95 import check of the installer and of the
-# uninstaller that the install wrote.
+# of their own. Then the Windows 95 import check and the 486 instruction check
+# of the installer and what it packs, and the import check of the uninstaller
+# that the install wrote.
 if(TARGET installer)
   set(VELKOR_E2E_DIR ${CMAKE_SOURCE_DIR}/tests/e2e)
   file(GLOB VELKOR_INSTALLER_SCENARIOS CONFIGURE_DEPENDS ${VELKOR_E2E_DIR}/installer/*.cpp)
@@ -24,9 +25,13 @@ if(TARGET installer)
   set_tests_properties(e2e_installer PROPERTIES RESOURCE_LOCK wine TIMEOUT 600
     FIXTURES_SETUP installed_uninstaller)
 
-  # The same list as Velkor's: its last section holds what NSIS's own code adds.
+  # The same list as Velkor's: its last section holds what NSIS's own code
+  # adds. The setup's stub and everything it packs: the uninstaller, the
+  # plug-ins and the programs.
   add_test(NAME pe_imports_velkor-setup
-    COMMAND ${VELKOR_PYTHON3} ${VELKOR_PE_CHECK} --allow ${VELKOR_WIN95_IMPORTS} --gui ${VELKOR_SETUP})
+    COMMAND ${VELKOR_PYTHON3} ${VELKOR_PE_CHECK} --allow ${VELKOR_WIN95_IMPORTS} --gui --packed ${VELKOR_SETUP})
+  add_test(NAME pe_instructions_velkor-setup
+    COMMAND ${VELKOR_PYTHON3} ${VELKOR_INSTRUCTION_CHECK} --packed ${VELKOR_SETUP})
   add_test(NAME pe_imports_uninstaller
     COMMAND ${VELKOR_PYTHON3} ${VELKOR_PE_CHECK} --allow ${VELKOR_WIN95_IMPORTS}
             --gui ${CMAKE_BINARY_DIR}/Uninstall-installed.exe)
