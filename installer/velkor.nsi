@@ -18,11 +18,12 @@
 ; its name is longer than 244 characters, or it cannot be made); 7 a file
 ; could not be written. With 5, 6 and 7 nothing was changed: the files are
 ; written and checked before an earlier installation elsewhere is moved, and
-; what a failed run wrote goes again. A /D folder that NSIS itself does not
-; take (a file in its path, no such drive) never reaches this script: NSIS
-; puts the installed or default folder in its place and cuts /D from
-; $CMDLINE, and only a plug-in could read the real command line. The uninstaller: 0 done; 5 Velkor runs;
-; 2 its companion could not run: nothing was removed.
+; what a failed run wrote goes again. NSIS itself replaces a /D folder it
+; does not take (a file on the way, no such drive, a relative name) with the
+; installed or default one: Setup reads /D from the command line as Windows
+; gave it (its plug-in, setup_plugin.cpp) and refuses such a folder with 6.
+; The uninstaller: 0 done; 5 Velkor runs; 2 its companion could not run:
+; nothing was removed.
 
 Unicode false  ; NSIS 3's Unicode installers do not run on the 9x line
 SetCompressor /SOLID lzma
@@ -32,6 +33,9 @@ RequestExecutionLevel admin  ; HKLM and Program Files on the NT line; 9x ignores
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
 !include "Sections.nsh"
+
+; The setup's own plug-in: the real command line, a file's product name.
+!addplugindir /x86-ansi "${PLUGIN_DIR}"
 
 ; The one version: Velkor.exe's own version block; shown to the user as the
 ; About box spells it ("1.11.00.0022"), taken from that box's template.
@@ -161,7 +165,7 @@ FunctionEnd
 
 ; $R9 is "" when the folder $R4 (short form) holds Velkor's own installation,
 ; as Setup leaves it: the Add/Remove entry names that folder, and the
-; uninstaller's version block carries the version that entry names (another
+; uninstaller's version block names Velkor and the version that entry names (another
 ; program's Uninstall.exe, even one written into the same folder later, has
 ; its own or none). Otherwise $R9 says why not. Changes $R3, $R6-$R8.
 Function CheckVelkorsInstallation
@@ -171,6 +175,12 @@ Function CheckVelkorsInstallation
   ${If} $R6 == ""
   ${OrIf} $R3 != $R4
     StrCpy $R9 "Add/Remove Programs names another folder for Velkor"
+    Return
+  ${EndIf}
+  VelkorSetup::ProductName "$R4\Uninstall.exe"
+  Pop $R6
+  ${If} $R6 != "Velkor"
+    StrCpy $R9 "its Uninstall.exe is not Velkor's: it is not named Velkor"
     Return
   ${EndIf}
   ClearErrors
@@ -501,6 +511,45 @@ SectionEnd
   !insertmacro MUI_DESCRIPTION_TEXT ${SecTray} "Starts Velkor hidden in the tray (Velkor -q) every time Windows starts."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
+; $INSTDIR: the /D folder exactly as the command line names it, which NSIS
+; may have replaced; $Refusal when no installation can go there (not a full
+; path, or a drive's top folder). Without /D nothing changes.
+Function TakeFolderAsGiven
+  StrCpy $Refusal ""
+  VelkorSetup::CommandLine
+  Pop $R0
+  StrLen $R1 $R0
+  StrCpy $R2 0
+  ${Do}
+    ${If} $R2 >= $R1
+      Return
+    ${EndIf}
+    StrCpy $R3 $R0 4 $R2
+    ${If} $R3 S== " /D="  ; as NSIS finds it: the last switch, upper case
+      ${Break}
+    ${EndIf}
+    IntOp $R2 $R2 + 1
+  ${Loop}
+  IntOp $R2 $R2 + 4
+  StrCpy $R0 $R0 "" $R2
+  ; Trailing backslashes go, as NSIS drops them.
+  ${Do}
+    StrCpy $R3 $R0 1 -1
+    ${If} $R3 != "\"
+      ${Break}
+    ${EndIf}
+    StrCpy $R0 $R0 -1
+  ${Loop}
+  StrCpy $INSTDIR $R0
+  StrCpy $R3 $R0 2 1
+  StrCpy $R4 $R0 2
+  ${If} $R3 == ":\"
+  ${OrIf} $R4 == "\\"
+    Return
+  ${EndIf}
+  StrCpy $Refusal "Setup cannot install into $R0: please give a full folder name, such as C:\Program Files\Velkor."
+FunctionEnd
+
 Function .onInit
   ; Velkor's records are the machine's, so are its shortcuts.
   SetShellVarContext all
@@ -512,7 +561,10 @@ Function .onInit
   ${If} ${Silent}
     ; Nobody to ask: a folder that cannot take Velkor is left as it was, and
     ; Velkor's installation elsewhere simply moves.
-    Call CheckFolder
+    Call TakeFolderAsGiven
+    ${If} $Refusal == ""
+      Call CheckFolder
+    ${EndIf}
     ${If} $Refusal != ""
       SetErrorLevel ${FOLDER_REFUSED}
       Quit

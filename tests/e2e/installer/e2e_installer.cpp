@@ -545,10 +545,14 @@ E2E_SCENARIO(installer_refuses_folders_it_cannot_use_and_takes_the_longest_it_ca
         const char* what;
         std::string folder;
         DWORD exitCode;
-    } failing[] = {  // the host's /proc, which takes neither folders nor files
+    } failing[] = {  // the host's /proc takes neither folders nor files
         {"silent install into a folder Windows cannot make", "Z:\\proc\\Velkor", kFolderRefused},
         {"silent install into a folder that takes no files", "Z:\\proc", kFileNotWritten},
+        // Folders NSIS would quietly swap for V1's
+        {"silent install below a file", "C:\\Velkor Test File\\sub", kFolderRefused},
+        {"silent install into a relative folder", "Velkor Test Relative", kFolderRefused},
     };
+    WriteFileText("C:\\Velkor Test File", "a file where a folder would be");
     for (const auto& c : failing) {
         E2E_CHECK_MSG(Install(" /D=" + c.folder, c.what) == c.exitCode, c.what);
         ExpectInstalled(v1);
@@ -557,6 +561,8 @@ E2E_SCENARIO(installer_refuses_folders_it_cannot_use_and_takes_the_longest_it_ca
         E2E_CHECK_EQ(ShortForm(v1) + "\\Arbolt.exe", String(kRunKey, "NvInitialize"));
         E2E_CHECK(!FileExists(c.folder + "\\Velkor.exe"));
     }
+
+    DeleteFileA("C:\\Velkor Test File");
 
     // Another program's uninstaller where Velkor's was: an install elsewhere
     // neither runs nor deletes it, and leaves that folder as it is.
