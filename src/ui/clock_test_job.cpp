@@ -1,6 +1,7 @@
 #include "ui/clock_test_job.h"
 
 #include "app_state.h"
+#include "board/video_memory.h"
 #include "clock/clock_programming.h"
 #include "clock/pll_model.h"
 #include "clock/pll_search.h"
@@ -117,7 +118,35 @@ void EndStep(ClockTestJob* job, uint32_t nowMs)
         BeginStep(job, job->search.clock, nowMs);
 }
 
+// A part that keeps its frame buffer in system memory has no video memory of
+// its own to test.
+int OpenTestMemory(char* why, uint32_t whySize)
+{
+    TestMemory* memory = gApp.platform.testMemory;
+    if (ReadVideoMemoryMiB(gApp.boardKind, gApp.registers) == 0) {
+        CopyText(why, whySize, "the board shares system memory");
+        return 0;
+    }
+    if (!memory) {
+        CopyText(why, whySize, "needs DirectX 3 or later");
+        return 0;
+    }
+    if (memory->Open(why, whySize) == 0) {
+        memory->Close();
+        return 0;
+    }
+    return 1;
+}
+
 }  // namespace
+
+int ClockTestAvailable(char* why, uint32_t whySize)
+{
+    if (!OpenTestMemory(why, whySize))
+        return 0;
+    gApp.platform.testMemory->Close();
+    return 1;
+}
 
 int ClockTestBegin(ClockTestJob* job, ClockTestMode mode, uint32_t domain, uint32_t secondsPerClock,
                    uint32_t nowMs)
@@ -126,14 +155,7 @@ int ClockTestBegin(ClockTestJob* job, ClockTestMode mode, uint32_t domain, uint3
     job->mode = mode;
     job->domain = domain;
     job->secondsPerClock = secondsPerClock;
-    TestMemory* memory = gApp.platform.testMemory;
-    if (!memory) {
-        CopyText(job->why, sizeof job->why, "needs DirectX 3 or later");
-        job->state = ClockTestState::Failed;
-        return 0;
-    }
-    if (memory->Open(job->why, sizeof job->why) == 0) {
-        memory->Close();
+    if (!OpenTestMemory(job->why, sizeof job->why)) {
         job->state = ClockTestState::Failed;
         return 0;
     }

@@ -56,6 +56,9 @@ struct ClockTestJob {
     char why[96];
 };
 
+// Whether the test can run here (the video memory is opened and given back);
+// 0 with the reason in `why` when not.
+int ClockTestAvailable(char* why, uint32_t whySize);
 // Opens the video memory and starts the job at the clocks applied now. 0 when
 // the memory cannot be had (state Failed, `why` says why); nothing changed then.
 int ClockTestBegin(ClockTestJob* job, ClockTestMode mode, uint32_t domain, uint32_t secondsPerClock,

@@ -29,6 +29,7 @@ const COLORREF kChartBackground = RGB(255, 255, 255);
 struct ClockTestDialog {
     HWND window;
     ClockTestJob job;
+    bool available;  // video memory to test was there when the dialog opened
     DWORD chartPaintedAt;
 };
 
@@ -75,7 +76,7 @@ void UpdateButtons()
     if (running)
         SetFocus(Control(IDC_TEST_STOP));
     for (int id : idleControls)
-        EnableWindow(Control(id), !running);
+        EnableWindow(Control(id), !running && dialog.available);
     EnableWindow(Control(IDC_TEST_STOP), running);
 }
 
@@ -159,7 +160,11 @@ void ShowStatus(DWORD now)
                   Domain(job.domain).applied);
         break;
     case ClockTestState::Failed:
-        wsprintfA(text, "The clock test cannot run: %s.", job.why);
+        if (dialog.available)
+            wsprintfA(text, "The clock test stopped: %s. The %s clock is back at %u MHz.", job.why,
+                      DomainName(job.domain), Domain(job.domain).applied);
+        else
+            wsprintfA(text, "The clock test is not available: %s.", job.why);
         break;
     }
     SetDlgItemTextA(dialog.window, IDC_TEST_STATUS, text);
@@ -275,6 +280,9 @@ void OnInitDialog(HWND window)
                         MAKELONG(kSecondsPerClockMax, kSecondsPerClockMin));
     SendDlgItemMessageA(window, IDC_TEST_SECONDS_SPIN, UDM_SETPOS, 0, MAKELONG(kSecondsPerClockDefault, 0));
     SetDlgItemInt(window, IDC_TEST_SECONDS, kSecondsPerClockDefault, FALSE);
+    dialog.available = ClockTestAvailable(dialog.job.why, sizeof dialog.job.why) != 0;
+    if (!dialog.available)
+        dialog.job.state = ClockTestState::Failed;
     UpdateButtons();
     ShowStatus(GetTickCount());
 }
