@@ -1,12 +1,12 @@
 // The clock test on velkor-sim.exe: a search with the clocks back afterwards
 // and the suggestion on the slider, "&Stop" and "E&xit" in the middle of a
 // job, and a test that stops the machine, told at the next start.
+#include "e2e_apply_steps.h"
+
 #include <commctrl.h>
 #include <stdio.h>
 
 #include <algorithm>
-
-#include "e2e_apply_steps.h"
 
 namespace {
 

@@ -275,7 +275,7 @@ void OnInitDialog(HWND window)
     dialog.job = ClockTestJob{};
     dialog.chartPaintedAt = 0;
     gApp.ui.clockTestDialog = window;
-    CheckRadioButton(window, IDC_TEST_MEMORY, IDC_TEST_CORE, IDC_TEST_MEMORY);
+    CheckDlgButton(window, IDC_TEST_MEMORY, BST_CHECKED);
     SendDlgItemMessageA(window, IDC_TEST_SECONDS_SPIN, UDM_SETRANGE, 0,
                         MAKELONG(kSecondsPerClockMax, kSecondsPerClockMin));
     SendDlgItemMessageA(window, IDC_TEST_SECONDS_SPIN, UDM_SETPOS, 0, MAKELONG(kSecondsPerClockDefault, 0));
