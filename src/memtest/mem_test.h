@@ -16,7 +16,7 @@ enum class MemTestPattern : uint32_t {
     Checkerboard32,       // alternating 0x55555555 / 0xAAAAAAAA per 32 bits
     Checkerboard128,      // alternating per 128 bits
     WalkingOnes64,        // one bit set per 64-bit word, walking across the word
-    ChipCopy,             // the CPU fills, the chip copies, the CPU compares
+    ChipCopy,             // the CPU fills, the chip copies, the CPU compares (needs two blocks)
 };
 const uint32_t kMemTestPatternCount = 8;
 
@@ -68,9 +68,15 @@ struct MemTest {
 void MemTestBegin(MemTest* test, TestMemory* memory, const MemTestPattern* patterns, uint32_t count,
                   uint32_t seed);
 
-// Does about `bytes` more of the work (at least one row), then returns. A
-// lost surface is restored and the pass begins again; it never counts as an error.
+// Does about `bytes` more of the work (at least one row, or one block copy),
+// then returns. A lost surface is restored and the pass begins again; it
+// never counts as an error. Failed also when the pattern cannot run on the
+// open blocks (copies with fewer than two blocks of one size).
 MemTestStatus MemTestContinue(MemTest* test, uint32_t bytes);
+
+// Bytes verified per second in MB (10^6 bytes), rounded down; 0 before the
+// first millisecond.
+uint32_t MemTestMBPerSecond(uint64_t bytes, uint32_t milliseconds);
 
 // The pattern's name for the status line ("moving inversions").
 const char* MemTestPatternName(MemTestPattern pattern);

@@ -12,6 +12,8 @@ const uint32_t kGfxPllOffset = 0x680500;
 const uint32_t kMemPllOffset = 0x680504;
 const uint32_t kStrapOffset = 0x101000;
 const uint32_t kMemConfigOffset = 0x100200;
+const uint32_t kTntMemorySizeOffset = 0x100000;      // bits 1:0: 0 = 32, 1 = 4, 2 = 8, 3 = 16 MiB
+const uint32_t kGeForceMemorySizeOffset = 0x10020C;  // bits 31:20: MiB
 
 class SimChip final : public RegisterWindow {
 public:

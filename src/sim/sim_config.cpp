@@ -143,9 +143,23 @@ int ParseChoice(const char* text, const char* const* choices, int count)
     return -1;
 }
 
-enum Key { kBoard, kSlot, kBoard2, kSlot2, kMech, kXtal, kDdr, kGfx, kMem, kDriver, kDpmi, kKeyCount };
-const char* const kKeyNames[kKeyCount] = {"board", "slot", "board2", "slot2",  "mech", "xtal",
-                                          "ddr",   "gfx",  "mem",    "driver", "dpmi"};
+enum Key {
+    kBoard, kSlot, kBoard2, kSlot2, kMech, kXtal, kDdr, kGfx, kMem, kDriver, kDpmi,
+    kVram, kMemOk, kGfxOk, kMemHang, kGfxHang, kSeed, kKeyCount
+};
+const char* const kKeyNames[kKeyCount] = {"board",  "slot", "board2", "slot2", "mech",    "xtal",
+                                          "ddr",    "gfx",  "mem",    "driver", "dpmi",   "vram",
+                                          "memok",  "gfxok", "memhang", "gfxhang", "seed"};
+
+// A clock in whole MHz, 1 to 10000.
+int ParseMHz(const char* text, uint32_t* mhz)
+{
+    uint32_t value;
+    if (!ParseUnsigned(text, &value) || value == 0 || value > 10000)
+        return 0;
+    *mhz = value;
+    return 1;
+}
 
 int ApplyValue(int key, const char* value, SimConfig* config)
 {
@@ -154,6 +168,7 @@ int ApplyValue(int key, const char* value, SimConfig* config)
     static const char* const kFlags[] = {"0", "1"};
     static const char* const kDriverModes[] = {"ok", "missing", "refuse"};
     static const char* const kDpmiModes[] = {"ok", "fail", "fault"};
+    static const char* const kVramSizes[] = {"4", "8", "16", "32"};
     int choice;
     switch (key) {
     case kBoard:
@@ -196,6 +211,21 @@ int ApplyValue(int key, const char* value, SimConfig* config)
             return 0;
         config->dpmi = static_cast<SimDpmiMode>(choice);
         return 1;
+    case kVram:
+        if ((choice = ParseChoice(value, kVramSizes, 4)) < 0)
+            return 0;
+        config->vramMiB = 4u << choice;
+        return 1;
+    case kMemOk:
+        return ParseMHz(value, &config->memOkMHz);
+    case kGfxOk:
+        return ParseMHz(value, &config->gfxOkMHz);
+    case kMemHang:
+        return ParseMHz(value, &config->memHangMHz);
+    case kGfxHang:
+        return ParseMHz(value, &config->gfxHangMHz);
+    case kSeed:
+        return ParseUnsigned(value, &config->seed);
     default:
         return 0;
     }
@@ -335,6 +365,26 @@ uint32_t SimDefaultPllWord(uint16_t deviceId, bool crystal14, bool ddr, uint32_t
     return 0;
 }
 
+uint32_t SimVideoMemoryMiB(const SimConfig& config)
+{
+    if (config.vramMiB)
+        return config.vramMiB;
+    const BoardKind kind = DefaultClocksOf(SimDetectedBoard(config).deviceId).kind;
+    return kind == BoardKind::Gravenor || kind == BoardKind::GravenorPro ? 32 : 16;
+}
+
+SimTestMemoryLimits SimTestMemoryLimitsOf(const SimConfig& config)
+{
+    const BoardClocks& clocks = DefaultClocksOf(SimDetectedBoard(config).deviceId);
+    SimTestMemoryLimits limits;
+    limits.memOkMHz = config.memOkMHz ? config.memOkMHz : clocks.memMHz * 6 / 5;
+    limits.gfxOkMHz = config.gfxOkMHz ? config.gfxOkMHz : clocks.gfxMHz * 6 / 5;
+    limits.memHangMHz = config.memHangMHz ? config.memHangMHz : limits.memOkMHz * 5 / 4;
+    limits.gfxHangMHz = config.gfxHangMHz ? config.gfxHangMHz : limits.gfxOkMHz * 5 / 4;
+    limits.seed = config.seed;
+    return limits;
+}
+
 void ApplySimConfig(SimPc* pc, const SimConfig& config)
 {
     if (!pc)
@@ -361,6 +411,19 @@ void ApplySimConfig(SimPc* pc, const SimConfig& config)
     chip.Poke32(kMemPllOffset, config.memWordGiven ? config.memWord
                                                    : SimDefaultPllWord(detected.deviceId, config.crystal14,
                                                                        config.ddr, 1));
+
+    // The memory size where the chip's family keeps it: a size code in bits
+    // 1:0 on the TNT family, MiB in bits 31:20 on the GeForce 256.
+    const uint32_t vram = SimVideoMemoryMiB(config);
+    const BoardKind kind = DefaultClocksOf(detected.deviceId).kind;
+    if (kind == BoardKind::Gravenor || kind == BoardKind::GravenorPro) {
+        chip.Poke32(kGeForceMemorySizeOffset, vram << 20);
+    } else {
+        const uint32_t code = vram == 32 ? 0 : vram == 4 ? 1 : vram == 8 ? 2 : 3;
+        chip.Poke32(kTntMemorySizeOffset, code);
+    }
+    pc->testMemory.SetBoard(kind);
+    pc->testMemory.SetLimits(SimTestMemoryLimitsOf(config));
 
     pc->driver.SetMode(config.driver);
     pc->physicalMemory.SetMode(config.dpmi);

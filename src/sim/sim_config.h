@@ -15,6 +15,14 @@
 //   dpmi=ok|fail|fault   the DPMI mapping used when VELKOR.VXD is missing:
 //                  maps the chip, reports failure, or hands back an address
 //                  that faults. fail, so that a missing driver still ends the run.
+//   vram=4|8|16|32 MiB of video memory, as the chip's memory configuration
+//                  reports it. 16 on the TNT family, 32 on the GeForce 256.
+//   memok=MHZ gfxok=MHZ   the highest clocks at which the video memory and
+//                  the chip's copies are still free of errors. 20% above the
+//                  board's default clocks.
+//   memhang=MHZ gfxhang=MHZ   above these the machine stops while the clock
+//                  test uses the memory. 25% above memok and gfxok.
+//   seed=N         the video memory's errors repeat for the same N. 1.
 //
 // A host bridge at 0:0 and an AGP bridge at 0:1 complete the bus unless a
 // board is placed there.
@@ -22,6 +30,7 @@
 
 #include "sim/sim_driver.h"
 #include "sim/sim_physical_memory.h"
+#include "sim/sim_test_memory.h"
 
 class SimPc;
 
@@ -44,6 +53,12 @@ struct SimConfig {
     uint32_t memWord = 0;
     SimDriverMode driver = SimDriverMode::Ok;
     SimDpmiMode dpmi = SimDpmiMode::Fail;
+    uint32_t vramMiB = 0;  // 0: the board's usual size
+    uint32_t memOkMHz = 0;  // 0 in any of the four: derived from the default clocks
+    uint32_t gfxOkMHz = 0;
+    uint32_t memHangMHz = 0;
+    uint32_t gfxHangMHz = 0;
+    uint32_t seed = 1;
 };
 
 // Fills *config from text (null or empty: all defaults). 1 on success; 0 with
@@ -51,9 +66,10 @@ struct SimConfig {
 // (cut to errorSize), and *config holding the defaults plus what was parsed.
 int ParseSimConfig(const char* text, SimConfig* config, char* error, int errorSize);
 
-// Puts the bus, the chip's identification, strap, DDR bit and PLL words, the
-// driver's and the DPMI mapping's modes into the state the configuration
-// describes. Trace entries are not made.
+// Puts the bus, the chip's identification, strap, DDR bit, PLL words and
+// memory size, the driver's and the DPMI mapping's modes and the video
+// memory's limits into the state the configuration describes. Trace entries
+// are not made.
 void ApplySimConfig(SimPc* pc, const SimConfig& config);
 
 // The board the utility will pick on this bus (lowest reachable slot with a
@@ -68,3 +84,8 @@ uint32_t SimChipIdentification(uint16_t deviceId);
 // domain (0 graphics, 1 memory), the memory target doubled on a DDR GeForce
 // 256. Unlisted device IDs take the TNT2 clocks.
 uint32_t SimDefaultPllWord(uint16_t deviceId, bool crystal14, bool ddr, uint32_t domain);
+
+// The video memory's size and limits for the detected board, the defaults
+// filled in.
+uint32_t SimVideoMemoryMiB(const SimConfig& config);
+SimTestMemoryLimits SimTestMemoryLimitsOf(const SimConfig& config);

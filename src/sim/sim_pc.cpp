@@ -9,7 +9,8 @@ SimPc::SimPc(uint8_t* chipStorage)
       driver(&trace, &chip),
       physicalMemory(&trace, &chip),
       system(&trace),
-      display(&trace)
+      display(&trace),
+      testMemory(&chip)
 {
 }
 
@@ -23,6 +24,7 @@ SimPc::SimPc(uint8_t* chipStorage)
     platform.ticks = &ticks;
     platform.registry = nullptr;
     platform.physicalMemory = &physicalMemory;
+    platform.testMemory = &testMemory;
     return platform;
 }
 

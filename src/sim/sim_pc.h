@@ -15,6 +15,7 @@
 #include "sim/sim_pci_bus.h"
 #include "sim/sim_physical_memory.h"
 #include "sim/sim_system.h"
+#include "sim/sim_test_memory.h"
 #include "sim/sim_ticks.h"
 #include "sim/sim_trace.h"
 
@@ -29,7 +30,8 @@ public:
     SimPc(const SimPc&) = delete;
     SimPc& operator=(const SimPc&) = delete;
 
-    // Ports, driver, DPMI mapping, system, display and ticks of this PC; registry null.
+    // Ports, driver, DPMI mapping, system, display, ticks and test memory of
+    // this PC; registry null.
     ::Platform Platform();
 
     // Sets up the bus, chip and driver as the configuration says.
@@ -43,4 +45,5 @@ public:
     SimPhysicalMemory physicalMemory;
     SimSystem system;
     SimDisplay display;
+    SimTestMemory testMemory;  // needs SetStorage before it hands out anything
 };

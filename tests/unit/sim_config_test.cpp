@@ -48,7 +48,8 @@ TEST(SimConfigParse, NothingGivenMeansDefaults)
 TEST(SimConfigParse, EveryKeyTakesItsValue)
 {
     SimConfig c = Parse("  board=vanta slot=0:12 board2=0x0101 slot2=3:31 mech=2 xtal=13.5 ddr=1 gfx=1b00e "
-                        "mem=0x0000880D driver=refuse dpmi=fault ");
+                        "mem=0x0000880D driver=refuse dpmi=fault vram=8 memok=160 gfxok=130 memhang=170 "
+                        "gfxhang=140 seed=0 ");
     EXPECT_EQ(0x002C, c.board.deviceId);
     EXPECT_EQ(0u, c.board.bus);
     EXPECT_EQ(12u, c.board.device);
@@ -65,6 +66,33 @@ TEST(SimConfigParse, EveryKeyTakesItsValue)
     EXPECT_EQ(0x0000880Du, c.memWord);
     EXPECT_EQ(SimDriverMode::Refuse, c.driver);
     EXPECT_EQ(SimDpmiMode::Fault, c.dpmi);
+    EXPECT_EQ(8u, c.vramMiB);
+    const SimTestMemoryLimits limits = SimTestMemoryLimitsOf(c);
+    EXPECT_EQ(160u, limits.memOkMHz);
+    EXPECT_EQ(130u, limits.gfxOkMHz);
+    EXPECT_EQ(170u, limits.memHangMHz);
+    EXPECT_EQ(140u, limits.gfxHangMHz);
+    EXPECT_EQ(0u, limits.seed);
+    // Not given: 20% above the detected board's default clocks, hangs 25%
+    // above those; the size by family.
+    struct Defaults {
+        const char* text;
+        uint32_t memOk, gfxOk, memHang, gfxHang, vram;
+    };
+    const Defaults defaults[] = {
+        {"", 180, 150, 225, 187, 16},
+        {"board=Gravenor memok=190", 190, 144, 237, 180, 32},
+        {"board=0x0030 board2=GravenorPro slot2=0:9", 180, 144, 225, 180, 32},
+    };
+    for (const Defaults& d : defaults) {
+        const SimConfig config = Parse(d.text);
+        const SimTestMemoryLimits l = SimTestMemoryLimitsOf(config);
+        EXPECT_EQ(d.memOk, l.memOkMHz) << d.text;
+        EXPECT_EQ(d.gfxOk, l.gfxOkMHz) << d.text;
+        EXPECT_EQ(d.memHang, l.memHangMHz) << d.text;
+        EXPECT_EQ(d.gfxHang, l.gfxHangMHz) << d.text;
+        EXPECT_EQ(d.vram, SimVideoMemoryMiB(config)) << d.text;
+    }
 }
 
 TEST(SimConfigParse, BoardsByNameOrAnyDeviceId)
@@ -115,6 +143,10 @@ TEST(SimConfigParse, MistakesAreRefusedByName)
         {"mem=123456789", "mem"},
         {"driver=maybe", "driver"},
         {"dpmi=yes", "dpmi"},
+        {"vram=64", "vram"},
+        {"memok=0", "memok"},
+        {"gfxhang=fast", "gfxhang"},
+        {"seed=-1", "seed"},
         {"BOARD=TNT2", "BOARD"},
         {"board=TNT board=TNT2", "board"},
         {"slot2=0:9", "slot2"},

@@ -43,6 +43,14 @@ protected:
         pc->trace.Clear();
     }
 
+    // Gives the board's video memory (up to 32 MiB) storage; few tests need it.
+    void AttachVideoMemory()
+    {
+        videoStorage.assign(2 * (32u << 20) / 4, 0);
+        pc->testMemory.SetStorage(videoStorage.data(), 32u << 20);
+    }
+
     std::vector<uint8_t> chipStorage;  // before pc: the chip lives in it
+    std::vector<uint32_t> videoStorage;
     std::unique_ptr<SimPc> pc;
 };

@@ -1,5 +1,5 @@
 // Velkor.exe's platform: the real ports, driver, DPMI mapping, system, display,
-// clock and registry.
+// clock, registry and video memory.
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -11,6 +11,7 @@ Win32SystemInfo gSystem;
 Win32Display gDisplay;
 Win32Ticks gTicks;
 Win32Registry gRegistry;
+Win32TestMemory gTestMemory;
 
 }  // namespace
 
@@ -24,4 +25,5 @@ void InstallWin32Platform(Platform* target)
     platform.ticks = &gTicks;
     platform.registry = &gRegistry;
     platform.physicalMemory = &gPhysicalMemory;
+    platform.testMemory = &gTestMemory;
 }

@@ -107,5 +107,37 @@ public:
     void Close(RegKey key) override;
 };
 
+struct IDirectDraw;
+struct IDirectDrawSurface;
+
+// The clock test's video memory: DirectDraw off-screen surfaces in video
+// memory, as many as the display driver grants up to the free video memory
+// it reports (never the visible screen). DDRAW.DLL is loaded at run time, so
+// that Velkor still starts where there is no DirectX (Windows 95 before
+// OSR2). Surfaces are locked without the system-wide lock, which would
+// freeze the machine while the test reads them.
+class Win32TestMemory final : public TestMemory {
+public:
+    static const uint32_t kMaxBlocks = 64;
+
+    uint32_t Open(char* why, uint32_t whySize) override;
+    void Close() override;
+    uint32_t BlockCount() override { return count_; }
+    uint32_t BlockBytes(uint32_t block) override { return block < count_ ? rowWords_ * rows_ * 4 : 0; }
+    TestMemoryResult Lock(uint32_t block, TestBlockView* view) override;
+    void Unlock(uint32_t block) override;
+    TestMemoryResult Copy(uint32_t from, uint32_t to) override;
+    TestMemoryResult Restore() override;
+
+private:
+    HMODULE library_ = nullptr;
+    IDirectDraw* draw_ = nullptr;
+    IDirectDrawSurface* surfaces_[kMaxBlocks] = {};
+    uint32_t count_ = 0;
+    uint32_t rowWords_ = 0;
+    uint32_t rows_ = 0;
+    uint32_t bitMask_ = 0;
+};
+
 // Plugs the implementations above into *platform: what Velkor.exe runs on.
 void InstallWin32Platform(Platform* platform);

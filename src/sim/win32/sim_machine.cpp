@@ -8,6 +8,7 @@
 
 const char kSimConfigVariable[] = "VELKOR_SIM";
 const char kSimRegistersMapping[] = "VelkorSimRegisters";
+const unsigned kSimHangExitCode = 9;
 
 namespace {
 
@@ -34,6 +35,14 @@ uint8_t* MapChipRegisters(bool* created)
 // keeps them.
 const uint32_t kConfiguredRegisters[] = {kGfxPllOffset, kMemPllOffset, kStrapOffset, kMemConfigOffset};
 const int kConfiguredCount = sizeof(kConfiguredRegisters) / sizeof(kConfiguredRegisters[0]);
+
+// The simulated machine stopped responding: nothing more runs, nothing is
+// cleaned up or saved (no code of the program runs again), just as when
+// the user presses reset.
+void EndAsAResetWould(void*)
+{
+    ExitProcess(kSimHangExitCode);
+}
 
 }  // namespace
 
@@ -68,9 +77,17 @@ SimMachineSetup InstallSimMachine(char* problem, int problemSize)
             pc.chip.Poke32(kConfiguredRegisters[i], kept[i]);
     }
 
+    // The video memory and what it held at the last write, committed by
+    // Windows page by page as the clock test touches it.
+    const uint32_t videoBytes = SimVideoMemoryMiB(config) << 20;
+    void* video = VirtualAlloc(NULL, 2 * videoBytes, MEM_COMMIT, PAGE_READWRITE);
+    pc.testMemory.SetStorage(static_cast<uint32_t*>(video), video ? videoBytes : 0);
+    pc.testMemory.SetHangHook(EndAsAResetWould, nullptr);
+
     InstallWin32Platform(&gApp.platform);
     gApp.platform.ports = &pc.bus;
     gApp.platform.driver = &pc.driver;
     gApp.platform.physicalMemory = &pc.physicalMemory;
+    gApp.platform.testMemory = &pc.testMemory;
     return SimMachineSetup::Ready;
 }

@@ -3,7 +3,8 @@
 // for both so that a test can store kept clocks with one and restore them
 // with the other: the PCI bus and VELKOR.VXD are simulated as the environment
 // variable VELKOR_SIM describes; the registry, the display, the version files
-// and time are the real Win32 ones. The chip's register file is the named
+// and time are the real Win32 ones; the clock test's video memory is the
+// simulated board's. The chip's register file is the named
 // file mapping "VelkorSimRegisters", so a test can prepare the chip before a
 // start and read the PLL registers afterwards.
 
@@ -15,6 +16,9 @@ enum class SimMachineSetup {
 
 extern const char kSimConfigVariable[];     // "VELKOR_SIM"
 extern const char kSimRegistersMapping[];   // "VelkorSimRegisters"
+// The exit code of a run whose simulated machine stopped (a clock above
+// memhang= or gfxhang= while the clock test used the video memory).
+extern const unsigned kSimHangExitCode;     // 9
 
 // Installs the Win32 platform with the simulated ports and kernel driver in
 // place of the real ones. On BadConfiguration a NUL-terminated description

@@ -1,0 +1,243 @@
+#include "sim/sim_test_memory.h"
+
+#include <string.h>
+
+#include "board/video_memory.h"
+#include "clock/pll_model.h"
+
+namespace {
+
+const double kWordsPerMiB = 262144.0;
+// Chance weights of a written word, in sixteenths: one per bit that switches
+// against the word below, and one sixteenth for a word that switches none.
+// Random data averages 16 switching bits (weight 257), the most is 32 (513).
+const uint32_t kConstantWeight = 1;
+const uint32_t kMaxWeight = 32 * 16 + kConstantWeight;
+const double kRandomDataWeight = 16.0 * 16 + kConstantWeight;
+
+void CopyText(char* to, uint32_t size, const char* text)
+{
+    if (!to || size == 0)
+        return;
+    uint32_t i = 0;
+    for (; i + 1 < size && text[i]; ++i)
+        to[i] = text[i];
+    to[i] = '\0';
+}
+
+uint32_t BitCount(uint32_t x)
+{
+    uint32_t count = 0;
+    for (; x; x &= x - 1)
+        ++count;
+    return count;
+}
+
+}  // namespace
+
+void SimTestMemory::SetStorage(uint32_t* words, uint32_t capacityBytes)
+{
+    memory_ = words;
+    written_ = words ? words + capacityBytes / 4 : nullptr;
+    capacityBytes_ = words ? capacityBytes : 0;
+}
+
+void SimTestMemory::SetLimits(const SimTestMemoryLimits& limits)
+{
+    limits_ = limits;
+    random_ = (static_cast<uint64_t>(limits.seed) << 32 | ~limits.seed) ^ 0x9E3779B97F4A7C15ull;
+    untilNextError_ = 0;
+    rateOfGap_ = 0;
+    hung_ = false;  // a machine set up anew runs again
+}
+
+void SimTestMemory::SetHangHook(SimHangHook hook, void* context)
+{
+    hangHook_ = hook;
+    hangContext_ = context;
+}
+
+double SimTestMemory::ErrorsPerMiB(double excessMHz)
+{
+    if (!(excessMHz > 0))
+        return 0;
+    const double rate = 0.75 * excessMHz * excessMHz * excessMHz;
+    return rate < kWordsPerMiB ? rate : kWordsPerMiB;
+}
+
+double SimTestMemory::MemoryMHz() const
+{
+    const double crystal = (chip_->Peek32(kStrapOffset) & kStrapCrystal14MHz) ? kCrystal14MHz : kCrystal13MHz;
+    double mhz = PllWordToMHz(chip_->Peek32(kMemPllOffset), crystal);
+    const bool geforce = kind_ == BoardKind::Gravenor || kind_ == BoardKind::GravenorPro;
+    if (geforce && (chip_->Storage()[kMemConfigOffset] & kMemConfigDdr))
+        mhz *= 0.5;
+    return mhz;
+}
+
+double SimTestMemory::GraphicsMHz() const
+{
+    const double crystal = (chip_->Peek32(kStrapOffset) & kStrapCrystal14MHz) ? kCrystal14MHz : kCrystal13MHz;
+    return PllWordToMHz(chip_->Peek32(kGfxPllOffset), crystal);
+}
+
+uint32_t SimTestMemory::Open(char* why, uint32_t whySize)
+{
+    Close();
+    const uint32_t mib = ReadVideoMemoryMiB(kind_, chip_);
+    if (mib == 0) {
+        CopyText(why, whySize, "the board has no video memory of its own");
+        return 0;
+    }
+    if (!memory_ || mib > capacityBytes_ >> 20) {
+        CopyText(why, whySize, "the simulated video memory has no storage");
+        return 0;
+    }
+    const uint32_t bytes = mib << 20;
+    uint32_t blocks = 0;
+    if (bytes > kScreenBytes + kReservedTopBytes)
+        blocks = (bytes - kScreenBytes - kReservedTopBytes) / kBlockBytes;
+    if (blocks == 0) {
+        CopyText(why, whySize, "no off-screen video memory is free");
+        return 0;
+    }
+    blockCount_ = blocks < kMaxBlocks ? blocks : kMaxBlocks;
+    memcpy(written_ + kScreenBytes / 4, BlockWords(0), blockCount_ * kBlockBytes);
+    pllWords_[0] = chip_->Peek32(kGfxPllOffset);
+    pllWords_[1] = chip_->Peek32(kMemPllOffset);
+    lost_ = false;
+    CopyText(why, whySize, "");
+    return blockCount_;
+}
+
+void SimTestMemory::Close()
+{
+    blockCount_ = 0;
+    lost_ = false;
+}
+
+bool SimTestMemory::Usable(TestMemoryResult* result)
+{
+    *result = TestMemoryResult::Failed;
+    if (hung_ || blockCount_ == 0)
+        return false;
+    if (ToWholeMHz(MemoryMHz()) > limits_.memHangMHz || ToWholeMHz(GraphicsMHz()) > limits_.gfxHangMHz) {
+        hung_ = true;
+        if (hangHook_)
+            hangHook_(hangContext_);
+        return false;
+    }
+    const bool geforce = kind_ == BoardKind::Gravenor || kind_ == BoardKind::GravenorPro;
+    if (geforce && !lost_ &&
+        (chip_->Peek32(kGfxPllOffset) != pllWords_[0] || chip_->Peek32(kMemPllOffset) != pllWords_[1])) {
+        lost_ = true;
+        // What the blocks held is gone with them.
+        memset(BlockWords(0), 0xFF, blockCount_ * kBlockBytes);
+        memset(written_ + kScreenBytes / 4, 0xFF, blockCount_ * kBlockBytes);
+    }
+    if (lost_) {
+        *result = TestMemoryResult::Lost;
+        return false;
+    }
+    *result = TestMemoryResult::Ok;
+    return true;
+}
+
+TestMemoryResult SimTestMemory::Lock(uint32_t block, TestBlockView* view)
+{
+    TestMemoryResult result;
+    if (!Usable(&result))
+        return result;
+    if (block >= blockCount_)
+        return TestMemoryResult::Failed;
+    view->base = BlockWords(block);
+    view->rowWords = kBlockRowWords;
+    view->rows = kBlockBytes / 4 / kBlockRowWords;
+    view->pitchWords = kBlockRowWords;
+    view->bitMask = kBitMask;
+    return TestMemoryResult::Ok;
+}
+
+void SimTestMemory::Unlock(uint32_t block)
+{
+    if (block < blockCount_ && !hung_ && !lost_)
+        Settle(block, ErrorsPerMiB(MemoryMHz() - limits_.memOkMHz));
+}
+
+TestMemoryResult SimTestMemory::Copy(uint32_t from, uint32_t to)
+{
+    TestMemoryResult result;
+    if (!Usable(&result))
+        return result;
+    if (from >= blockCount_ || to >= blockCount_ || from == to)
+        return TestMemoryResult::Failed;
+    const uint32_t* source = BlockWords(from);
+    uint32_t* target = BlockWords(to);
+    for (uint32_t i = 0; i < kBlockBytes / 4; ++i)
+        target[i] = source[i] & kBitMask;
+    // The chip reads and writes the memory at the memory clock, and its own
+    // engine runs at the core clock: both can spoil the copy.
+    Settle(to, ErrorsPerMiB(MemoryMHz() - limits_.memOkMHz) + ErrorsPerMiB(GraphicsMHz() - limits_.gfxOkMHz));
+    return TestMemoryResult::Ok;
+}
+
+TestMemoryResult SimTestMemory::Restore()
+{
+    if (hung_ || blockCount_ == 0)
+        return TestMemoryResult::Failed;
+    pllWords_[0] = chip_->Peek32(kGfxPllOffset);
+    pllWords_[1] = chip_->Peek32(kMemPllOffset);
+    lost_ = false;
+    return TestMemoryResult::Ok;
+}
+
+uint32_t SimTestMemory::NextRandom()
+{
+    random_ ^= random_ >> 12;
+    random_ ^= random_ << 25;
+    random_ ^= random_ >> 27;
+    return static_cast<uint32_t>((random_ * 0x2545F4914F6CDD1Dull) >> 32);
+}
+
+void SimTestMemory::Settle(uint32_t block, double errorsPerMiB)
+{
+    uint32_t* words = BlockWords(block);
+    uint32_t* seen = written_ + (words - memory_);
+    const uint32_t count = kBlockBytes / 4;
+    if (errorsPerMiB <= 0) {
+        memcpy(seen, words, kBlockBytes);
+        return;
+    }
+    // Words that may err are drawn with the rate of the worst data (every bit
+    // switching); each then errs by its own weight. Gaps are uniform around
+    // their mean, which keeps the rate right without a logarithm.
+    const double worstPerWord = errorsPerMiB / kWordsPerMiB * kMaxWeight / kRandomDataWeight;
+    const double meanGap = worstPerWord >= 1 ? 1 : 1 / worstPerWord;
+    const uint32_t gapSpan = meanGap * 2 - 1 >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(meanGap * 2 - 1);
+    if (errorsPerMiB != rateOfGap_ || untilNextError_ == 0) {
+        untilNextError_ = 1 + (gapSpan > 1 ? NextRandom() % gapSpan : 0);
+        rateOfGap_ = errorsPerMiB;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        if (words[i] == seen[i])
+            continue;
+        if (--untilNextError_ == 0) {
+            untilNextError_ = 1 + (gapSpan > 1 ? NextRandom() % gapSpan : 0);
+            const uint32_t switching = (words[i] ^ (i ? words[i - 1] : 0)) & kBitMask;
+            const uint32_t weight = BitCount(switching) * 16 + kConstantWeight;
+            if (NextRandom() % kMaxWeight < weight) {
+                uint32_t bit = 1u << (NextRandom() % 24);
+                const uint32_t bits = BitCount(switching);
+                if (bits && NextRandom() % 16 != 0) {
+                    uint32_t pick = NextRandom() % bits;
+                    uint32_t rest = switching;
+                    while (pick--)
+                        rest &= rest - 1;
+                    bit = rest & (0u - rest);
+                }
+                words[i] ^= bit;
+            }
+        }
+        seen[i] = words[i];
+    }
+}
