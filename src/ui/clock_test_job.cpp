@@ -109,7 +109,6 @@ void EndStep(ClockTestJob* job, uint32_t nowMs)
 {
     const uint32_t errors = job->test.totals.errors.count;
     AddColumn(job, job->stepClock, errors);
-    job->bytesBefore += job->test.totals.bytesTested;
     WriteClockTestNote(job->tooHigh);
     SearchStepDone(&job->search, errors != 0);
     if (job->search.phase == SearchPhase::Done)

@@ -48,7 +48,6 @@ struct ClockTestJob {
     uint32_t jobStartMs, stepStartMs;
     uint32_t stepClock;
     uint32_t ceiling;
-    uint64_t bytesBefore;  // bytes tested in the steps before this one
     MemTest test;
     ClockSearch search;
     ClockTestColumn columns[kChartColumns];

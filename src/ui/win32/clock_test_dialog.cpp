@@ -82,15 +82,14 @@ void UpdateButtons()
 
 // ---- What the status line says -------------------------------------------
 
-// Megabytes and MB/s from bytes, without 64-bit division.
+// Time, passes, megabytes (10^6 bytes), the rate and the errors so far.
 void FormatTotals(char* text, const ClockTestJob& job, DWORD elapsedMs)
 {
-    const uint64_t bytes = job.bytesBefore + job.test.totals.bytesTested;
-    const uint32_t megabytes = static_cast<uint32_t>(bytes >> 20);
-    const uint32_t perSecond = elapsedMs ? megabytes * 1000 / elapsedMs : 0;
+    const uint64_t bytes = job.test.totals.bytesTested;
     const MemTestErrors& errors = job.test.totals.errors;
     int length = wsprintfA(text, "%u:%02u, %u passes, %u MB (%u MB/s), %u errors", elapsedMs / 60000,
-                           elapsedMs / 1000 % 60, job.test.totals.passes, megabytes, perSecond, errors.count);
+                           elapsedMs / 1000 % 60, job.test.totals.passes, static_cast<uint32_t>(bytes / 1000000),
+                           MemTestMBPerSecond(bytes, elapsedMs), errors.count);
     if (errors.count)
         wsprintfA(text + length, ", bits %08X", errors.failingBits);
 }
@@ -106,9 +105,9 @@ void FormatRunning(char* text, DWORD now)
         return;
     }
     FormatTotals(totals, job, now - job.stepStartMs);
-    wsprintfA(text, "%s the %s clock at %u MHz (highest allowed %u MHz).\r\nThis clock: %s",
+    wsprintfA(text, "%s the %s clock at %u MHz (at most %u MHz): %s.\r\nThis clock: %s",
               SearchConfirming(job.search) ? "Confirming" : "Trying", DomainName(job.domain), job.stepClock,
-              job.ceiling, totals);
+              job.ceiling, MemTestPatternName(job.test.patterns[job.test.patternIndex]), totals);
 }
 
 void FormatFound(char* text)
