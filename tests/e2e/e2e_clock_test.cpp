@@ -141,6 +141,7 @@ E2E_SCENARIO(clock_test_that_stops_the_machine_is_told_at_the_next_start)
         E2E_CHECK_EQ("The last clock test stopped at " + mhz + " without finishing; the machine may have "
                      "stopped responding. " + mhz + " is treated as too high.",
                      StaticTexts(box));
+        Shot("clock_test_hang_message", box);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         HWND dialog = OpenClockTest(sim, StartShown(&sim, &chip), 1);
         Click(dialog, kFindButton);
