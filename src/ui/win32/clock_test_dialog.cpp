@@ -135,7 +135,7 @@ void FormatFound(char* text)
                       DomainName(job.domain), job.ceiling);
         else
             wsprintfA(text, "Errors already at %u MHz, the %s clock applied now: nothing to suggest.",
-                      job.columns[0].mhz, DomainName(job.domain));
+                      job.domain == kGfxDomain ? job.gfxBefore : job.memBefore, DomainName(job.domain));
         return;
     }
 }
