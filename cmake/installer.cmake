@@ -14,7 +14,8 @@ if(VELKOR_MAKENSIS)
             -DRESOURCE_H=${CMAKE_SOURCE_DIR}/res/resource.h -DOUTFILE=${VELKOR_SETUP}
             ${VELKOR_INSTALLER_DIR}/velkor.nsi
     DEPENDS Velkor Arbolt ${VELKOR_INSTALLER_DIR}/velkor.nsi ${VELKOR_INSTALLER_DIR}/ReadMe.txt
-            ${CMAKE_SOURCE_DIR}/res/velkor.ico ${CMAKE_SOURCE_DIR}/res/resource.h
+            ${VELKOR_INSTALLER_DIR}/ReadMeFirst.txt ${CMAKE_SOURCE_DIR}/res/velkor.ico
+            ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/velkor.rc
     VERBATIM)
   add_custom_target(installer ALL DEPENDS ${VELKOR_SETUP})
 else()

@@ -14,6 +14,10 @@ if(VELKOR_PLL_SOURCES)
   target_link_libraries(velkor-pll PRIVATE velkor_core)
 endif()
 
+# The video memory test engine beside memcpy (scripts/bench-memtest.sh).
+add_executable(memtest-bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tools/bench/memtest_bench.cpp)
+target_link_libraries(memtest-bench PRIVATE velkor_core)
+
 enable_testing()
 find_package(GTest REQUIRED)
 file(GLOB VELKOR_UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)

@@ -12,13 +12,17 @@
 ; setup and the uninstaller run their own copy of it from their temporary
 ; folder, which works whatever is left of an installation.
 ;
-; Silent use: /S, /TRAY (the tray start at log-on) and /D=FOLDER (last,
-; unquoted, spaces allowed). Exit codes: 0 done; 5 Velkor runs; 6 the folder
-; was refused (it holds another program's files under Velkor's names, or its
-; name is longer than 244 characters); 7 a file could not be written. With 5
-; and 6 nothing was changed; with 7 no setting, shortcut or Add/Remove entry
-; was written. The uninstaller: 0 done; 5 Velkor runs; 2 its companion could
-; not run: nothing was removed.
+; Silent use: /S, /TRAY (the tray start when Windows starts) and /D=FOLDER
+; (last, unquoted, spaces allowed). Exit codes: 0 done; 5 Velkor runs; 6 the
+; folder was refused (it holds another program's files under Velkor's names,
+; its name is longer than 244 characters, or it cannot be made); 7 a file
+; could not be written. With 5, 6 and 7 nothing was changed: the files are
+; written and checked before an earlier installation elsewhere is moved, and
+; what a failed run wrote goes again. A /D folder that NSIS itself does not
+; take (a file in its path, no such drive) never reaches this script: NSIS
+; puts the installed or default folder in its place and cuts /D from
+; $CMDLINE, and only a plug-in could read the real command line. The uninstaller: 0 done; 5 Velkor runs;
+; 2 its companion could not run: nothing was removed.
 
 Unicode false  ; NSIS 3's Unicode installers do not run on the 9x line
 SetCompressor /SOLID lzma
@@ -29,31 +33,46 @@ RequestExecutionLevel admin  ; HKLM and Program Files on the NT line; 9x ignores
 !include "LogicLib.nsh"
 !include "Sections.nsh"
 
-; The one version: Velkor.exe's own version block.
+; The one version: Velkor.exe's own version block; shown to the user as the
+; About box spells it ("1.11.00.0022"), taken from that box's template.
 !getdllversion "${VELKOR_EXE}" VelkorVersion_
 !define VERSION "${VelkorVersion_1}.${VelkorVersion_2}.${VelkorVersion_3}.${VelkorVersion_4}"
+!searchreplace VELKOR_RC "${RESOURCE_H}" "resource.h" "velkor.rc"
+!searchparse /file "${VELKOR_RC}" 'LTEXT           "Version ' SHOWN_VERSION '"'
+; The read-me page shows the part to read before installing; the whole
+; read-me is installed and offered at the end.
+!searchreplace README_FIRST "${README}" "ReadMe.txt" "ReadMeFirst.txt"
 ; The maker's web address, where Velkor's own link takes it from.
 !searchparse /file "${RESOURCE_H}" '#define VELKOR_WEB_URL "' WEB_URL '"'
 
 !define SETTINGS_KEY "SOFTWARE\Ostrane\Velkor"
 !define UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velkor"
+!define RUN_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
 !define VELKOR_RUNNING 5  ; the companion's exit code when Velkor runs, and ours then
 !define FOLDER_REFUSED 6
 !define FILE_NOT_WRITTEN 7
 ; The Run entry holds "Path" + "\Arbolt.exe" in 255 characters, and the
 ; uninstaller's own path stays within MAX_PATH with it.
 !define MAX_FOLDER_LENGTH 244
+; "Space required" counts the uninstaller too, which Setup writes itself: the
+; stub it is made from, and its script and icon (about 19 KB here; 24 allowed).
+!tempfile UNINSTALLER_SIZE_NSH
+!system 'printf "!define STUB_BYTES %s\n" "$(wc -c < "${NSISDIR}/Stubs/lzma_solid-x86-ansi")" > "${UNINSTALLER_SIZE_NSH}"' = 0
+!include "${UNINSTALLER_SIZE_NSH}"
+!delfile "${UNINSTALLER_SIZE_NSH}"
+!define /math STUB_KB ${STUB_BYTES} / 1024
+!define /math UNINSTALLER_KB ${STUB_KB} + 24
 !define RUNNING_TEXT "Velkor is running. Please exit it first (right-click its tray icon, then Exit) and click Retry."
 
 Name "Velkor"
-Caption "Velkor ${VERSION} Setup"
-UninstallCaption "Velkor ${VERSION} Uninstall"
+Caption "Velkor ${SHOWN_VERSION} Setup"
+UninstallCaption "Velkor ${SHOWN_VERSION} Uninstall"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES\Ostrane\Velkor"
 ; Installing again offers the folder of the installation already there, by
 ; its long name ("Path" holds the short one).
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
-BrandingText "Velkor ${VERSION}"
+BrandingText "Velkor ${SHOWN_VERSION}"
 
 VIProductVersion "${VERSION}"
 VIAddVersionKey "ProductName" "Velkor"
@@ -71,16 +90,16 @@ VIAddVersionKey "LegalCopyright" "Ostrane"
 !define MUI_UNABORTWARNING
 !define MUI_COMPONENTSPAGE_SMALLDESC
 
-!define MUI_WELCOMEPAGE_TITLE "Welcome to Velkor ${VERSION} Setup"
-!define MUI_WELCOMEPAGE_TEXT "Velkor changes the graphics core and memory clocks of NVIDIA RIVA TNT, TNT2, Vanta and GeForce 256 boards on Windows 95, 98 and ME.$\r$\n$\r$\nIf Velkor is running, please exit it first (right-click its tray icon, then Exit).$\r$\n$\r$\nClick Next to continue."
+!define MUI_WELCOMEPAGE_TITLE "Welcome to Velkor ${SHOWN_VERSION} Setup"
+!define MUI_WELCOMEPAGE_TEXT "Velkor changes the graphics core and memory clocks of these NVIDIA boards on Windows 95, 98 and ME:$\r$\n$\r$\n    RIVA TNT, RIVA TNT2, RIVA TNT2 Ultra,$\r$\n    Vanta, TNT2 M64,$\r$\n    GeForce 256 and GeForce 256 DDR.$\r$\n$\r$\nIf Velkor is running, please exit it first (right-click its tray icon, then Exit).$\r$\n$\r$\nClick Next to continue."
 !insertmacro MUI_PAGE_WELCOME
 
 !define MUI_PAGE_HEADER_TEXT "Read Me"
 !define MUI_PAGE_HEADER_SUBTEXT "What Velkor does, and what to know before you install it."
-!define MUI_LICENSEPAGE_TEXT_TOP "This text is also installed as ReadMe.txt in Velkor's folder."
+!define MUI_LICENSEPAGE_TEXT_TOP "Please read this first. The whole read-me is installed with Velkor."
 !define MUI_LICENSEPAGE_TEXT_BOTTOM "Click Next to continue."
 !define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
-!insertmacro MUI_PAGE_LICENSE "${README}"
+!insertmacro MUI_PAGE_LICENSE "${README_FIRST}"
 
 Page custom NoBoardPage
 
@@ -92,9 +111,9 @@ Page custom NoBoardPage
 !insertmacro MUI_PAGE_INSTFILES
 
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Velkor.exe"
-!define MUI_FINISHPAGE_RUN_TEXT "Run Velkor"
+!define MUI_FINISHPAGE_RUN_TEXT "&Run Velkor"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\ReadMe.txt"
-!define MUI_FINISHPAGE_SHOWREADME_TEXT "Show read-me"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "&Show read-me"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
 
@@ -105,8 +124,11 @@ Page custom NoBoardPage
 !insertmacro MUI_LANGUAGE "English"
 
 Var BoardFound      ; 1, or 0 when the companion found no board it drives
-Var EarlierFolder   ; an installation elsewhere to remove first, "" for none
+Var EarlierFolder   ; Velkor's installation elsewhere, moved here: "" for none
+Var EarlierDoubt    ; why a folder that "Path" names is left alone, "" for none
+Var SameFolder      ; 1 when $INSTDIR is the installation's own folder
 Var Refusal         ; why the folder cannot take Velkor, "" when it can
+Var CreatedTop      ; the outermost folder of $INSTDIR that Setup made, "" for none
 
 ; Asks the companion $R0 whether Velkor runs until it does not; the user may
 ; give up, and a silent run gives up at once: exit code 5, nothing changed.
@@ -137,12 +159,45 @@ FunctionEnd
   ${EndIf}
 !macroend
 
-; $EarlierFolder: the folder of an installation other than the one in
-; $INSTDIR that its own uninstaller can remove; "" when there is none.
-; $R2 is 1 when $INSTDIR is the installation's own folder.
+; $R9 is "" when the folder $R4 (short form) holds Velkor's own installation,
+; as Setup leaves it: the Add/Remove entry names that folder, and the
+; uninstaller's version block carries the version that entry names (another
+; program's Uninstall.exe, even one written into the same folder later, has
+; its own or none). Otherwise $R9 says why not. Changes $R3, $R6-$R8.
+Function CheckVelkorsInstallation
+  StrCpy $R9 ""
+  ReadRegStr $R6 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  !insertmacro SHORT_FORM "$R6"
+  ${If} $R6 == ""
+  ${OrIf} $R3 != $R4
+    StrCpy $R9 "Add/Remove Programs names another folder for Velkor"
+    Return
+  ${EndIf}
+  ClearErrors
+  GetDLLVersion "$R4\Uninstall.exe" $R6 $R7
+  ${If} ${Errors}
+    StrCpy $R9 "its Uninstall.exe is not Velkor's: it has no version"
+    Return
+  ${EndIf}
+  IntOp $R3 $R6 >> 16
+  IntOp $R6 $R6 & 0xFFFF
+  IntOp $R8 $R7 >> 16
+  IntOp $R7 $R7 & 0xFFFF
+  StrCpy $R6 "$R3.$R6.$R8.$R7"
+  ReadRegStr $R7 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+  ${If} $R6 != $R7
+    StrCpy $R9 "its Uninstall.exe is not Velkor's: its version is $R6, not $R7"
+  ${EndIf}
+FunctionEnd
+
+; $EarlierFolder: the folder of Velkor's installation other than the one in
+; $INSTDIR, provably Velkor's, which Setup moves here; $EarlierDoubt: why a
+; folder that "Path" names is left as it is. $SameFolder is 1 when $INSTDIR
+; is the installation's own folder.
 Function FindEarlierInstallation
   StrCpy $EarlierFolder ""
-  StrCpy $R2 0
+  StrCpy $EarlierDoubt ""
+  StrCpy $SameFolder 0
   ReadRegStr $R4 HKLM "${SETTINGS_KEY}" "Path"
   ${If} $R4 == ""
     Return
@@ -152,11 +207,40 @@ Function FindEarlierInstallation
   !insertmacro SHORT_FORM "$INSTDIR"
   ${If} $R4 != ""
   ${AndIf} $R4 == $R3  ; without regard to case, as Windows compares names
-    StrCpy $R2 1
+    StrCpy $SameFolder 1
   ${ElseIf} $R4 != ""
   ${AndIf} ${FileExists} "$R4\Uninstall.exe"
-    StrCpy $EarlierFolder $R4
+    Call CheckVelkorsInstallation
+    ${If} $R9 == ""
+      StrCpy $EarlierFolder $R4
+    ${Else}
+      ; Named by its long name where Add/Remove Programs has it.
+      ReadRegStr $R6 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+      !insertmacro SHORT_FORM "$R6"
+      ${If} $R3 != $R4
+        StrCpy $R6 $R4
+      ${EndIf}
+      StrCpy $EarlierDoubt "Setup found an earlier Velkor folder, $R6, and leaves it as it is: $R9."
+    ${EndIf}
   ${EndIf}
+FunctionEnd
+
+; $R5: the outermost folder of $INSTDIR that does not exist yet ("" when it
+; does); $Refusal when a file stands where a folder has to be.
+Function FindMissingFolders
+  StrCpy $R5 ""
+  StrCpy $R6 "$INSTDIR"
+  ${DoWhile} $R6 != ""
+    ${If} ${FileExists} "$R6\*.*"
+      Return
+    ${EndIf}
+    ${If} ${FileExists} "$R6"
+      StrCpy $Refusal "Setup cannot make the folder $INSTDIR: $R6 is a file. Please choose another folder."
+      Return
+    ${EndIf}
+    StrCpy $R5 $R6
+    ${GetParent} "$R6" $R6
+  ${Loop}
 FunctionEnd
 
 ; $Refusal: why $INSTDIR cannot take Velkor, "" when it can. Velkor never
@@ -166,11 +250,15 @@ Function CheckFolder
   StrCpy $Refusal ""
   StrLen $R0 "$INSTDIR"
   ${If} $R0 > ${MAX_FOLDER_LENGTH}
-    StrCpy $Refusal "The folder name is $R0 characters long. Windows starts Velkor's log-on program from a folder of at most ${MAX_FOLDER_LENGTH} characters: please choose a shorter one."
+    StrCpy $Refusal "The folder name is $R0 characters long. Windows starts Velkor's helper program from a folder of at most ${MAX_FOLDER_LENGTH} characters: please choose a shorter one."
+    Return
+  ${EndIf}
+  Call FindMissingFolders
+  ${If} $Refusal != ""
     Return
   ${EndIf}
   Call FindEarlierInstallation
-  ${If} $R2 == 1
+  ${If} $SameFolder == 1
     Return
   ${EndIf}
   ${ForEach} $R1 1 4 + 1
@@ -199,10 +287,10 @@ Function FolderPageLeave
   ${EndIf}
   ${If} $EarlierFolder != ""
     ReadRegStr $R6 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-    ${If} $R6 == ""
-      StrCpy $R6 $EarlierFolder
-    ${EndIf}
-    MessageBox MB_OKCANCEL|MB_ICONQUESTION "Velkor is already installed in $R6.$\r$\n$\r$\nSetup removes that installation first, with its settings and kept clocks, so that only one remains." IDOK +2
+    MessageBox MB_OKCANCEL|MB_ICONQUESTION "Velkor is already installed in $R6.$\r$\n$\r$\nSetup moves it to $INSTDIR: its files there are removed. Your settings, limits and kept clocks stay as they are." IDOK +2
+    Abort
+  ${ElseIf} $EarlierDoubt != ""
+    MessageBox MB_OKCANCEL|MB_ICONINFORMATION "$EarlierDoubt$\r$\n$\r$\nSetup installs Velkor in $INSTDIR." IDOK +2
     Abort
   ${EndIf}
 FunctionEnd
@@ -221,32 +309,116 @@ Function NoBoardPage
   nsDialogs::Show
 FunctionEnd
 
-; The earlier installation goes through its own uninstaller, in place so
-; that it can be waited for; that leaves the uninstaller and its folder.
-Function RemoveEarlierInstallation
+; Removes the folder $R0 and the folders around it up to $R1, each only when
+; empty: what Setup made and nothing else. When $R1 is "", not there, or does
+; not hold $R0 as spelled, $R0 alone goes. The climb stops at $R1 by its
+; short form, however a folder on the way is spelled. Changes $R2-$R4.
+!macro REMOVE_MADE_FOLDERS UN
+Function ${UN}RemoveMadeFolders
+  StrCpy $R2 ""
+  StrLen $R3 "$R1"
+  StrCpy $R4 "$R0" $R3
+  ${If} $R1 != ""
+  ${AndIf} $R4 == $R1
+    StrCpy $R4 "$R0" 1 $R3
+    ${If} $R4 == "\"
+    ${OrIf} $R4 == ""
+      ClearErrors
+      GetFullPathName /SHORT $R2 "$R1"
+      ${If} ${Errors}
+        StrCpy $R2 ""
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  ${Do}
+    ClearErrors
+    GetFullPathName /SHORT $R3 "$R0"
+    ${If} ${Errors}
+      StrCpy $R3 ""
+    ${EndIf}
+    RMDir "$R0"
+    ${If} $R2 == ""
+    ${OrIf} $R3 == $R2
+      Return
+    ${EndIf}
+    ${GetParent} "$R0" $R0
+  ${LoopUntil} $R0 == ""
+FunctionEnd
+!macroend
+!insertmacro REMOVE_MADE_FOLDERS ""
+!insertmacro REMOVE_MADE_FOLDERS "un."
+
+; A failed run leaves no trace: the files it wrote (none of them was there,
+; or the folder was refused) and the folders it made.
+Function UndoFailedInstall
+  ${If} $SameFolder != 1
+    Delete "$INSTDIR\Velkor.exe"
+    Delete "$INSTDIR\Arbolt.exe"
+    Delete "$INSTDIR\ReadMe.txt"
+    Delete "$INSTDIR\Uninstall.exe"
+  ${EndIf}
+  ${If} $CreatedTop != ""
+    StrCpy $R0 "$INSTDIR"
+    StrCpy $R1 $CreatedTop
+    Call RemoveMadeFolders
+  ${EndIf}
+FunctionEnd
+
+; Velkor moves, the user's choices stay: the earlier installation's files
+; go, its settings, limits, kept clocks and boot records are left as they
+; are, and a log-on entry that starts its Arbolt.exe starts the new one.
+Function MoveEarlierInstallation
   ${If} $EarlierFolder == ""
     Return
   ${EndIf}
-  DetailPrint "Removing the installation in $EarlierFolder"
-  ClearErrors
-  ExecWait '"$EarlierFolder\Uninstall.exe" /S _?=$EarlierFolder' $R0
-  ${If} $R0 == ${VELKOR_RUNNING}
-    SetErrorLevel ${VELKOR_RUNNING}
-    Abort "Velkor is running. Please exit it first, then run Setup again."
+  DetailPrint "Moving Velkor from $EarlierFolder"
+  ReadRegStr $R0 HKLM "${RUN_KEY}" "NvInitialize"
+  ${If} $R0 != ""
+    !insertmacro SHORT_FORM "$R0"
+    StrCpy $R4 $R3
+    !insertmacro SHORT_FORM "$EarlierFolder\Arbolt.exe"
+    ${If} $R4 != ""
+    ${AndIf} $R4 == $R3
+      !insertmacro SHORT_FORM "$INSTDIR\Arbolt.exe"
+      WriteRegStr HKLM "${RUN_KEY}" "NvInitialize" "$R3"
+    ${EndIf}
   ${EndIf}
-  ${IfNot} ${Errors}
-    Delete "$EarlierFolder\Uninstall.exe"
-    RMDir "$EarlierFolder"
-    RMDir "$PROGRAMFILES\Ostrane"  ; as the uninstaller would, had it not been kept
+  Delete "$EarlierFolder\Velkor.exe"
+  Delete "$EarlierFolder\Arbolt.exe"
+  Delete "$EarlierFolder\ReadMe.txt"
+  Delete "$EarlierFolder\Uninstall.exe"
+  ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"  ; its folder, as CreatedFolder spells it
+  ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "CreatedFolder"
+  Call RemoveMadeFolders
+  ${If} $R1 == ""
+    RMDir "$PROGRAMFILES\Ostrane"  ; as the uninstaller of a setup that did not note its folders
   ${EndIf}
 FunctionEnd
 
 Section "Velkor" SecVelkor
   SectionIn RO
-  Call RemoveEarlierInstallation
+  AddSize ${UNINSTALLER_KB}
 
-  ; Every file first: a folder that cannot take them all gets no setting,
-  ; shortcut or Add/Remove entry that would name files not there.
+  ; The folder, noting which of its folders Setup makes: the earlier
+  ; checks saw a name, only making it shows that Windows takes it.
+  StrCpy $Refusal ""
+  Call FindMissingFolders
+  StrCpy $CreatedTop $R5
+  ClearErrors
+  ${If} $Refusal == ""
+    CreateDirectory "$INSTDIR"
+  ${EndIf}
+  ${If} ${Errors}
+  ${OrIfNot} ${FileExists} "$INSTDIR\*.*"
+    Call UndoFailedInstall
+    SetErrorLevel ${FOLDER_REFUSED}
+    MessageBox MB_OK|MB_ICONSTOP "Setup cannot make the folder $INSTDIR. Nothing was changed." /SD IDOK
+    Abort "Setup cannot make the folder $INSTDIR."
+  ${EndIf}
+
+  ; Every file first, before anything else changes: a folder that cannot
+  ; take them all leaves the earlier installation, the settings and the
+  ; records as they were.
   SetOutPath "$INSTDIR"
   ClearErrors
   File "/oname=Velkor.exe" "${VELKOR_EXE}"
@@ -254,10 +426,13 @@ Section "Velkor" SecVelkor
   File "/oname=ReadMe.txt" "${README}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   ${If} ${Errors}
+    SetOutPath "$TEMP"  ; a folder that is in use cannot go
+    Call UndoFailedInstall
     SetErrorLevel ${FILE_NOT_WRITTEN}
-    MessageBox MB_OK|MB_ICONSTOP "Setup could not write Velkor's files to $INSTDIR." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "Setup could not write Velkor's files to $INSTDIR. Nothing was changed." /SD IDOK
     Abort "Setup could not write Velkor's files."
   ${EndIf}
+  Call MoveEarlierInstallation
 
   ; Where Velkor's log-on entry finds Arbolt.exe, by the folder's short
   ; name: an entry without blanks starts the same way on every Windows. The
@@ -279,6 +454,12 @@ Section "Velkor" SecVelkor
   WriteRegStr HKLM "${UNINSTALL_KEY}" "URLInfoAbout" "${WEB_URL}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Velkor.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  ; The uninstaller removes the folders Setup made, when they end up empty.
+  ${If} $CreatedTop != ""
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "CreatedFolder" "$CreatedTop"
+  ${ElseIf} $SameFolder != 1
+    DeleteRegValue HKLM "${UNINSTALL_KEY}" "CreatedFolder"
+  ${EndIf}
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   ${GetSize} "$INSTDIR" "/S=0K" $R0 $R1 $R2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $R0
@@ -286,7 +467,7 @@ Section "Velkor" SecVelkor
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-Section /o "Start Velkor in the tray at log-on" SecTray
+Section /o "Start Velkor in the tray when Windows starts" SecTray
   CreateShortcut "$SMSTARTUP\Velkor.lnk" "$INSTDIR\Velkor.exe" "-q"
 SectionEnd
 
@@ -298,8 +479,8 @@ Section "-TrayStartOff"
 SectionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecVelkor} "Velkor, Arbolt.exe that sets kept clocks again at log-on, the read-me and Start-menu shortcuts."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecTray} "Starts Velkor hidden in the tray (Velkor -q) every time you log on."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecVelkor} "Velkor, Arbolt.exe that sets kept clocks again when Windows starts, the read-me and Start-menu shortcuts."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecTray} "Starts Velkor hidden in the tray (Velkor -q) every time Windows starts."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 Function .onInit
@@ -312,7 +493,7 @@ Function .onInit
 
   ${If} ${Silent}
     ; Nobody to ask: a folder that cannot take Velkor is left as it was, and
-    ; an earlier installation elsewhere is simply replaced.
+    ; Velkor's installation elsewhere simply moves.
     Call CheckFolder
     ${If} $Refusal != ""
       SetErrorLevel ${FOLDER_REFUSED}
@@ -381,13 +562,18 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Velkor\Uninstall Velkor.lnk"
   RMDir "$SMPROGRAMS\Velkor"
 
-  ; Only the files the setup wrote; the folders only when nothing else is in them.
+  ; Only the files the setup wrote; the folders it made only when nothing
+  ; else is in them.
   Delete "$INSTDIR\Velkor.exe"
   Delete "$INSTDIR\Arbolt.exe"
   Delete "$INSTDIR\ReadMe.txt"
   Delete "$INSTDIR\Uninstall.exe"
-  RMDir "$INSTDIR"
-  RMDir "$PROGRAMFILES\Ostrane"
+  StrCpy $R0 "$INSTDIR"
+  ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "CreatedFolder"
+  Call un.RemoveMadeFolders
+  ${If} $R1 == ""
+    RMDir "$PROGRAMFILES\Ostrane"  ; a setup that did not note its folders made this one
+  ${EndIf}
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   DeleteRegKey HKLM "${SETTINGS_KEY}"

@@ -12,12 +12,64 @@ void OwnAddressWords(uint32_t* out, uint32_t count, uint32_t first, uint32_t)
         out[i] = first + i;
 }
 
+// Fills the rest of out[0, count) by repeating its first `period` words:
+// what is there is copied after itself, doubling each time, so that the
+// copies are few and long.
+void RepeatPeriod(uint32_t* out, uint32_t count, uint32_t period)
+{
+    for (uint32_t done = period; done < count; done *= 2) {
+        const uint32_t n = count - done < done ? count - done : done;
+        const uint32_t* __restrict from = out;
+        uint32_t* __restrict to = out + done;
+        for (uint32_t i = 0; i < n; ++i)
+            to[i] = from[i];
+    }
+}
+
 // Random data: every bit switches against its neighbours half the time, in
-// every combination, which is where a marginal clock fails first.
+// every combination, which is where a marginal clock fails first. Made in
+// groups of 256 words, each by eight xorshift generators side by side (word
+// i of a group from generator i % 8), seeded from the group's number: any
+// word can be made again for the verifying sweep, and the generators use
+// only shifts and XORs, which the compiler spreads over vector registers.
+const uint32_t kRandomGroup = 256;
+const uint32_t kRandomLanes = 8;
+
+void RandomGroup(uint32_t* out, uint32_t group, uint32_t seed)
+{
+    uint32_t state[kRandomLanes];
+    for (uint32_t lane = 0; lane < kRandomLanes; ++lane)
+        state[lane] = MixWord(group * kRandomLanes + lane + seed) | 1;  // never the stuck state 0
+    for (uint32_t step = 0; step < kRandomGroup; step += kRandomLanes) {
+        for (uint32_t lane = 0; lane < kRandomLanes; ++lane) {
+            uint32_t x = state[lane];
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            state[lane] = x;
+            out[step + lane] = x;
+        }
+    }
+}
+
 void RandomWords(uint32_t* out, uint32_t count, uint32_t first, uint32_t seed)
 {
-    for (uint32_t i = 0; i < count; ++i)
-        out[i] = MixWord(first + i + seed);
+    uint32_t partial[kRandomGroup];
+    while (count > 0) {
+        const uint32_t group = first / kRandomGroup;
+        const uint32_t skip = first % kRandomGroup;
+        const uint32_t take = kRandomGroup - skip < count ? kRandomGroup - skip : count;
+        if (take == kRandomGroup) {
+            RandomGroup(out, group, seed);
+        } else {
+            RandomGroup(partial, group, seed);
+            for (uint32_t i = 0; i < take; ++i)
+                out[i] = partial[skip + i];
+        }
+        out += take;
+        first += take;
+        count -= take;
+    }
 }
 
 // One random word at every 20th place, its complement everywhere between.
@@ -26,11 +78,13 @@ void Modulo20Words(uint32_t* out, uint32_t count, uint32_t first, uint32_t seed)
     const uint32_t chosen = seed % 20;
     const uint32_t value = MixWord(seed ^ 0x5A5A5A5Au);
     uint32_t phase = first % 20;
-    for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t head = count < 20 ? count : 20;
+    for (uint32_t i = 0; i < head; ++i) {
         out[i] = phase == chosen ? value : ~value;
         if (++phase == 20)
             phase = 0;
     }
+    RepeatPeriod(out, count, 20);
 }
 
 void Checkerboard32Words(uint32_t* out, uint32_t count, uint32_t first, uint32_t)
@@ -46,14 +100,25 @@ void Checkerboard128Words(uint32_t* out, uint32_t count, uint32_t first, uint32_
 }
 
 // One bit set in each 64-bit word (two 32-bit words, low half first), the bit
-// moving up by one from each 64-bit word to the next.
+// moving up by one from each 64-bit word to the next: 128 words, then again.
+struct WalkingOnesTable {
+    uint32_t words[128];
+    constexpr WalkingOnesTable() : words()
+    {
+        for (uint32_t index = 0; index < 128; ++index) {
+            const uint32_t bit = index >> 1;
+            words[index] = (index & 1) == (bit >> 5) ? 1u << (bit & 31) : 0;
+        }
+    }
+};
+constexpr WalkingOnesTable kWalkingOnes;
+
 void WalkingOnes64Words(uint32_t* out, uint32_t count, uint32_t first, uint32_t)
 {
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t index = first + i;
-        const uint32_t bit = (index >> 1) & 63;
-        out[i] = (index & 1) == (bit >> 5) ? 1u << (bit & 31) : 0;
-    }
+    const uint32_t head = count < 128 ? count : 128;
+    for (uint32_t i = 0; i < head; ++i)
+        out[i] = kWalkingOnes.words[(first + i) & 127];
+    RepeatPeriod(out, count, 128);
 }
 
 const SweepKind W = SweepKind::Write;

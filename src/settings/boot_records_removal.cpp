@@ -4,8 +4,8 @@
 
 #include "app_state.h"
 #include "platform/system_info.h"
-#include "settings/boot_store.h"
-#include "settings/settings_store.h"
+#include "settings/companion_paths.h"
+#include "settings/registry_keys.h"
 
 // The Run entry and the paths compared with it: 255 characters and the NUL.
 const uint32_t kPathBufferSize = 256;
@@ -144,11 +144,16 @@ static void RemoveDriverWords(Registry* registry)
     registry->Close(system);
 }
 
-int RemoveBootRecords(const char* companionPath)
+void RemoveCompanionPair(const char* companionPath)
 {
     Registry* registry = gApp.platform.registry;
     RemoveCompanionStart(registry, companionPath);
     RemoveCompanionRecord(registry);
-    RemoveDriverWords(registry);
+}
+
+int RemoveBootRecords(const char* companionPath)
+{
+    RemoveCompanionPair(companionPath);
+    RemoveDriverWords(gApp.platform.registry);
     return 1;
 }

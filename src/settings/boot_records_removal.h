@@ -17,6 +17,11 @@
 // created. Always 1.
 int RemoveBootRecords(const char* companionPath);
 
+// The companion's pair alone: the Run entry "NvInitialize" when it names the
+// file companionPath names (as above), and "Krusty", from a key that is
+// opened only if it is there. The boot store's way to drop what it wrote.
+void RemoveCompanionPair(const char* companionPath);
+
 // 1 when two file paths name the same file as the 9x file system compares
 // them: equal but for the case of the letters A-Z.
 int SameFilePath(const char* a, const char* b);

@@ -2,10 +2,12 @@
 
 #include "board/board_detect.h"
 #include "clock/clock_programming.h"
+#include "clock/pll_search.h"
 #include "settings/board_table.h"
 #include "settings/boot_store.h"
 #include "settings/boot_word.h"
-#include "settings/settings_store.h"
+#include "settings/companion_paths.h"
+#include "settings/registry_keys.h"
 
 namespace {
 
@@ -70,6 +72,45 @@ int ReadKeptRecord(uint32_t* seed, uint32_t* word)
     int taken = ReadRegistryDword(registry, key, "Homer", seed) && ReadRegistryDword(registry, key, "Krusty", word);
     registry->Close(key);
     return taken;
+}
+
+// The older driver's word for one domain says the same as the settings key's
+// clock: none for the default (the store deletes it), else the clock's word.
+static bool DriverWordAgrees(Registry* registry, RegKey key, const char* name, uint32_t mhz,
+                             uint32_t defaultMHz, uint32_t domain)
+{
+    uint32_t word = 0;
+    const bool present = ReadRegistryDword(registry, key, name, &word);
+    if (mhz == defaultMHz)
+        return !present;
+    return present && word != 0 && word == ClockToPllWord(mhz, domain);
+}
+
+static bool DriverWordsAgree(const KeptClocks& settings, const BoardRow& row)
+{
+    Registry* registry = gApp.platform.registry;
+    RegKey key = 0;
+    if (!registry->OpenForRead(kRivaTntSystemKey, &key))
+        return false;
+    const bool agree = DriverWordAgrees(registry, key, "Gracie", settings.gfxMHz, row.gfx.defaultClock, kGfxDomain) &&
+                       DriverWordAgrees(registry, key, "George", settings.memMHz, row.mem.defaultClock, kMemDomain);
+    registry->Close(key);
+    return agree;
+}
+
+int BootRecordAgrees()
+{
+    const BoardRow* row = BoardTableRow(gApp.boardKind);
+    KeptClocks settings;
+    if (!row || !gApp.platform.registry || !ReadClocksKeptForBoard(gApp.boardKind, &settings))
+        return 0;
+    if (gApp.driverBuild < kFirstCompanionDriverBuild)
+        return DriverWordsAgree(settings, *row);
+    uint32_t seed = 0;
+    uint32_t word = 0;
+    KeptClocks kept;
+    return ReadKeptRecord(&seed, &word) && DecodeKeptClocks(word, seed, gApp.deviceId, gApp.boardKind, &kept) &&
+           SameClocks(kept, settings);
 }
 
 RestoreOutcome RestoreKeptClocks()

@@ -40,6 +40,13 @@ int ReadClocksKeptForBoard(BoardKind kind, KeptClocks* clocks);
 // taken; 0 otherwise.
 int ReadKeptRecord(uint32_t* seed, uint32_t* word);
 
+// 1 when the records for the next boot of the detected board agree with
+// what Velkor's settings key keeps for it, as a boot restore checks them:
+// "Device" names this board kind, "Reboot" is stored as 0, and the record the
+// display driver's build reads ("Krusty" for the companion, else the older
+// driver's PLL words) gives the settings key's clocks. Reads only.
+int BootRecordAgrees();
+
 // The whole run of the companion on gApp.platform: finds the board as Velkor
 // does, reads the record and programs it only when it decodes to exactly
 // what the settings key keeps for this board. The range check alone cannot

@@ -2,7 +2,7 @@
 
 #include "app_state.h"
 #include "clock/pll_search.h"
-#include "settings/settings_store.h"
+#include "settings/registry_keys.h"
 
 const char kClockTestValue[] = "Clock Test";
 

@@ -6,31 +6,14 @@
 #include "clock/clock_programming.h"
 #include "clock/pll_model.h"
 #include "settings/board_table.h"
+#include "settings/boot_restore.h"
 #include "settings/boot_store.h"
-
-const char kSettingsKey[] = "SOFTWARE\\Ostrane\\Velkor";
 
 // "Device" when nothing usable is stored: matches no board kind.
 static const uint32_t kNoStoredDevice = 999;
 
 // "Path" is asked for with room for 254 characters and their NUL.
 static const uint32_t kPathRequestBytes = 255;
-
-int ReadRegistryDword(Registry* registry, RegKey key, const char* name, uint32_t* value)
-{
-    uint8_t buffer[20];
-    memset(buffer, 0, sizeof buffer);
-    uint32_t type = 0;
-    uint32_t size = sizeof buffer;
-    if (!registry->QueryValue(key, name, &type, buffer, &size))
-        return 0;
-    // A REG_DWORD shorter than 4 bytes would leave part of the number unset.
-    if (type != kRegDword || size < 4)
-        return 0;
-    *value = static_cast<uint32_t>(buffer[0]) | static_cast<uint32_t>(buffer[1]) << 8 |
-             static_cast<uint32_t>(buffer[2]) << 16 | static_cast<uint32_t>(buffer[3]) << 24;
-    return 1;
-}
 
 // installPath changes only when "Path" is a string that fits; a value that is
 // too long, of another type or missing leaves the earlier text. A string
@@ -152,12 +135,14 @@ int LoadSettings()
     FollowLiveClock(&gApp.mem, ReadMemClock());
 
     // Start mode that sets the kept boot clocks again without the display
-    // driver or the companion: once, then the flag is spent. The records
-    // count only while the user keeps clocks across a reboot ("Reboot"
-    // stored as 0); with the box ticked they are stale.
+    // driver or the companion: once, then the flag is spent. It programs
+    // what a boot restore would, and nothing else: the records count only
+    // while the user keeps clocks across a reboot ("Reboot" stored as 0) and
+    // the record for the next boot still says the same (a ticked box has
+    // removed it, and clocks kept since are not the stored ones).
     if (applyStored) {
         gApp.applyStoredAtStart = 0;
-        const bool keptAcrossReboot = gApp.resetOnReboot == 0;
+        const bool keptAcrossReboot = gApp.resetOnReboot == 0 && BootRecordAgrees();
         uint32_t gfxMHz = keptAcrossReboot ? TakeStoredBootClock(&gApp.gfx, storedGfx) : 0;
         uint32_t memMHz = keptAcrossReboot ? TakeStoredBootClock(&gApp.mem, storedMem) : 0;
         ApplyClocks(gfxMHz, memMHz);

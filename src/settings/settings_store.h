@@ -4,9 +4,7 @@
 // to, plus the board constants and live clocks that every load starts from.
 #include <stdint.h>
 
-#include "platform/registry.h"
-
-extern const char kSettingsKey[];  // "SOFTWARE\\Ostrane\\Velkor"
+#include "settings/registry_keys.h"
 
 // The sliders take their range as two signed 16-bit words: a stored limit or
 // clock above this would show and save as a negative or wrapped number.
@@ -19,8 +17,3 @@ int LoadSettings();
 // the reset-on-reboot flag set, the boot records go too (ForgetBootClocks):
 // the next start of Windows runs the default clocks. Always 1.
 int SaveSettings();
-
-// A stored 32-bit number: read into a 20-byte buffer and taken only when the
-// read succeeds, the type is REG_DWORD and at least 4 bytes came back. 1 when
-// taken; otherwise 0 and *value is left alone.
-int ReadRegistryDword(Registry* registry, RegKey key, const char* name, uint32_t* value);

@@ -22,11 +22,6 @@ const char* const kTitles[] = {
 const uintptr_t kLeftDoubleClick = 0x203;  // WM_LBUTTONDBLCLK
 const uintptr_t kRightButtonDown = 0x204;  // WM_RBUTTONDOWN
 
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 const char* MainWindowTitle(BoardKind kind)
@@ -43,8 +38,9 @@ int IsInstanceTitle(const char* title)
         return 0;
     for (int i = 0; i < kInstanceTitlePrefixLength; ++i) {
         // The title's NUL differs from every prefix character, so a short
-        // title stops here.
-        if (LowerAscii(title[i]) != LowerAscii(kInstanceTitlePrefix[i]))
+        // title stops here. Letter for letter: another program's title that
+        // only reads the same is not Velkor's window.
+        if (title[i] != kInstanceTitlePrefix[i])
             return 0;
     }
     return 1;

@@ -20,8 +20,8 @@ extern const char kInstanceMutexName[];  // "OstraneVelkorInstance"
 // outside 1..7.
 const char* MainWindowTitle(BoardKind kind);
 
-// 1 when the first 16 characters of a window title are "ZuvoVuzozuzo for" in
-// any mix of upper and lower case; a shorter title never matches.
+// 1 when the first 16 characters of a window title are exactly
+// "ZuvoVuzozuzo for", case included; a shorter title never matches.
 int IsInstanceTitle(const char* title);
 
 struct MainButtonStates {

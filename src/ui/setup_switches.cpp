@@ -57,7 +57,7 @@ SetupSwitch ParseSetupSwitch(const char* tail, char* path, uint32_t pathSize)
         if (pathSize)
             path[0] = '\0';
     }
-    return SetupSwitch::None;
+    return SetupSwitch::BadUsage;
 }
 
 SetupSwitch ParseSetupSwitch(const char* tail)

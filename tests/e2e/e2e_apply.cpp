@@ -140,7 +140,20 @@ E2E_SCENARIO(apply_yes_keeps_the_read_back_and_the_boot_store_serves_both_driver
             E2E_CHECK_MSG(!HasValue(kRivaTntSystemKey, name), name);
         E2E_CHECK(!HasValue(kTweakKey, "Krusty"));
         E2E_CHECK(!HasValue(kRunKey, "NvInitialize"));
+
+        // Unticked again and closed: the settings key still holds 135/160,
+        // but no boot restore would set them, and neither does "-s".
+        Click(main, kResetOnReboot);
+        E2E_CHECK(WaitUntil([&] { return !Checked(main, kResetOnReboot); }));
+        Click(main, kClose);
+        E2E_CHECK(WaitUntil([&] { return Dword(kSettingsKey, "Reboot") == 0; }));
         E2E_CHECK_EQ(0u, sim.Exit());
+        const uint32_t gfxWord = chip.Read32(0x680500), memWord = chip.Read32(0x680504);
+        Sim restart = Sim::Start(" -s", "board=TNT2");
+        E2E_CHECK(restart.MainWindow() != nullptr);
+        E2E_CHECK_EQ(gfxWord, chip.Read32(0x680500));
+        E2E_CHECK_EQ(memWord, chip.Read32(0x680504));
+        E2E_CHECK_EQ(0u, restart.Exit());
     }
     ForgetBootRecords();
 }

@@ -159,6 +159,11 @@ bool ReadString(const std::string& path, const std::string& name, std::string* t
 
 void WriteInstallPath(const std::string& folder)
 {
+    CreateDirectoryA(folder.c_str(), NULL);
+    HANDLE companion = CreateFileA((folder + "\\Arbolt.exe").c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, NULL);
+    if (companion != INVALID_HANDLE_VALUE)
+        CloseHandle(companion);
     HKEY key;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kSettingsKey, &key) != ERROR_SUCCESS)
         return;

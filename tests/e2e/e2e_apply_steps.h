@@ -64,7 +64,8 @@ void ExpectShownAndRunning(HWND main, const Chip& chip, int gfxMHz, int memMHz);
 // Registry strings under HKEY_LOCAL_MACHINE; false when missing.
 bool ReadString(const std::string& path, const std::string& name, std::string* text);
 void DeleteValue(const std::string& path, const std::string& name);
-// "Path" in the settings key, as the installer writes it.
+// "Path" in the settings key, as the installer writes it, and a stand-in
+// Arbolt.exe in that folder: the log-on entry names only a companion that is there.
 void WriteInstallPath(const std::string& folder);
 
 // NVCORE.VXD in the system directory with a file version whose fourth

@@ -16,7 +16,7 @@ using namespace e2e_apply;
 const uint16_t kTnt2DeviceId = 0x0028;
 const uint32_t kGfxPll = 0x680500, kMemPll = 0x680504;
 const DWORD kExitProgrammed = 0, kExitNoBoard = 1, kExitNoRecord = 2, kExitRefused = 3,
-            kExitBadSimSetup = 4;
+            kExitBadSimSetup = 4, kExitBadUsage = 64;
 
 struct WindowWatch {
     DWORD processId = 0;
@@ -77,12 +77,12 @@ std::string ArboltPath()
 // ends: a message box or a window of any kind would be seen, and a box
 // waiting for an answer would keep it from ending. The registry is compared
 // before and after.
-ArboltRun RunArbolt(const std::string& simConfig)
+ArboltRun RunArbolt(const std::string& simConfig, const std::string& tail = "")
 {
     ArboltRun run;
     const RegistryPicture before = PictureOfRegistry();
     SetEnvironmentVariableA("VELKOR_SIM", simConfig.c_str());
-    std::string commandLine = "\"" + ArboltPath() + "\"";
+    std::string commandLine = "\"" + ArboltPath() + "\"" + tail;
     PROCESS_INFORMATION info = {};
     const DWORD started = GetTickCount();
     if (!StartVerbatim(commandLine, &info)) {
@@ -150,6 +150,15 @@ E2E_SCENARIO(arbolt_restores_the_words_of_velkors_kept_apply_after_a_reboot)
     chip.Write32(kGfxPll, chip.WordFor(125, 0, kTnt2));
     chip.Write32(kMemPll, chip.WordFor(150, 1, kTnt2));
     E2E_REQUIRE(chip.Read32(kGfxPll) != gfxWord);
+
+    // A malformed switch is no log-on restore: its own exit code, the chip
+    // and the registry untouched.
+    const uint32_t defaultWord = chip.Read32(kGfxPll);
+    for (const char* tail : {" -uninstall \"\"", " -uninstall C:\\Velkor\\Arbolt.exe", " -uninstall \"C:\\V",
+                             " -running now", " -board x", " /"}) {
+        ExpectSilentEnd(RunArbolt("board=TNT2", tail), kExitBadUsage);
+        E2E_CHECK_MSG(chip.Read32(kGfxPll) == defaultWord, tail);
+    }
 
     ExpectSilentEnd(RunArbolt("board=TNT2"), kExitProgrammed);
     E2E_CHECK_EQ(gfxWord, chip.Read32(kGfxPll));

@@ -162,7 +162,7 @@ E2E_SCENARIO(two_starts_at_once_give_one_instance)
 }
 
 // Only a start that waits for the instance claim looks for the running
-// instance's window, and only a dialog window with the title counts: other
+// instance's window, and only a dialog window with the exact title counts: other
 // programs' windows (an editor showing a file of that name) never get the
 // tray message.
 E2E_SCENARIO(foreign_window_with_the_title_counts_as_an_instance)
@@ -183,16 +183,35 @@ E2E_SCENARIO(foreign_window_with_the_title_counts_as_an_instance)
         E2E_CHECK(gForeignTrayCallbacks.empty());
     }
 
-    // The claim held (as by a start still finding its board) and a dialog
-    // window with the title: that is the running instance, told to show itself.
+    // The claim held (as by a start still finding its board). A dialog window
+    // whose title differs only in case is another program's: the waiting
+    // start tells it nothing and runs once the claim is free.
     struct Held {
         HANDLE claim;
         ~Held() { CloseHandle(claim); }
     } held{CreateMutexA(NULL, TRUE, "OstraneVelkorInstance")};
-    Destroyed dialog{CreateWindowA("#32770", "zuvovuzozuzo FOR some other program", WS_POPUP, 10, 10, 200, 100,
-                                   NULL, NULL, GetModuleHandleA(NULL), NULL)};
+    auto foreignDialog = [](const char* title) {
+        HWND window = CreateWindowA("#32770", title, WS_POPUP, 10, 10, 200, 100, NULL, NULL,
+                                    GetModuleHandleA(NULL), NULL);
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignWindowProc));
+        return window;
+    };
+    Destroyed otherCase{foreignDialog("zuvovuzozuzo FOR some other program")};
+    E2E_REQUIRE(otherCase.window != nullptr);
+    {
+        Sim waiting = Sim::Start("");
+        E2E_CHECK(!WaitUntil([&] { return !gForeignTrayCallbacks.empty() || !waiting.Running(); }, 1500));
+        ReleaseMutex(held.claim);
+        E2E_CHECK(waiting.MainWindow() != nullptr);
+        E2E_CHECK(gForeignTrayCallbacks.empty());
+        E2E_CHECK_EQ(0u, waiting.Exit());
+    }
+    WaitForSingleObject(held.claim, 5000);  // the claim is held again
+
+    // A dialog window with the exact title: that is the running instance,
+    // told to show itself.
+    Destroyed dialog{foreignDialog("ZuvoVuzozuzo for some other program")};
     E2E_REQUIRE(dialog.window != nullptr);
-    SetWindowLongPtrA(dialog.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignWindowProc));
     Sim sim = Sim::Start("");
     E2E_CHECK_EQ(1u, sim.WaitExit());
     E2E_CHECK(sim.Windows().empty());
@@ -243,6 +262,8 @@ E2E_SCENARIO(unusable_sim_setup_is_named_and_ends_with_2)
     }
 }
 
+const char kOlderDriverKey[] = "SOFTWARE\\NVIDIA Corporation\\RIVA TNT\\System";
+
 E2E_SCENARIO(start_with_s_sets_the_kept_boot_clocks_again)
 {
     // A TNT2 at its defaults (125/150 MHz) with kept clocks 145/160 stored for
@@ -256,6 +277,9 @@ E2E_SCENARIO(start_with_s_sets_the_kept_boot_clocks_again)
         // "/q" only hides: the chip keeps its clocks.
         Chip chip;
         E2E_REQUIRE(chip.Prepare("board=TNT2"));
+        // The older display driver's record beside them, as the store left it.
+        WriteDword(kOlderDriverKey, "Gracie", chip.WordFor(145, 0, 2));
+        WriteDword(kOlderDriverKey, "George", chip.WordFor(160, 1, 2));
         uint32_t gfxWord = chip.Read32(0x680500), memWord = chip.Read32(0x680504);
         Sim sim = Sim::Start(" /q");
         ExpectStartsHidden(sim, " /q");
@@ -299,6 +323,7 @@ E2E_SCENARIO(start_with_s_sets_the_kept_boot_clocks_again)
     E2E_CHECK_EQ(gfxWord, chip.Read32(0x680500));
     E2E_CHECK_EQ(memWord, chip.Read32(0x680504));
     E2E_CHECK_EQ(0u, bounded.Exit());
+    DeleteKeyTree("SOFTWARE\\NVIDIA Corporation");
 }
 
 // Not a check: how long a start takes on this machine, from CreateProcess to

@@ -9,6 +9,7 @@
 namespace {
 
 const char kInstalledCompanion[] = "C:\\Program Files\\Ostrane\\Velkor\\Arbolt.exe";
+const char kInstalledEntry[] = "C:\\PROGRA~1\\OSTRANE\\VELKOR\\ARBOLT.EXE";  // as the store writes it
 
 class BootRecordsRemoval : public SettingsTest {
 protected:
@@ -18,6 +19,7 @@ protected:
         LoadSettings();  // TNT2, 125 / 150 MHz defaults
         ticks_.SetNow(0x12345678);
         strcpy(gApp.installPath, "C:\\Program Files\\Ostrane\\Velkor");
+        system_.AddPath(kInstalledCompanion, kInstalledEntry);
     }
 
     // A kept apply of 140 / 166 MHz stored by Velkor with a driver of this build.
@@ -50,7 +52,7 @@ TEST_F(BootRecordsRemoval, UndoesANewerDriverStoreWhereverTheDriverKeyLeadsAndKe
         display_.SetKeyEscapeMode(c.escape);
         gApp.driverKeyAsked = 0;
         StoreKeptClocks(320);
-        ASSERT_EQ(kInstalledCompanion, String(kTestRunKey, "NvInitialize"));
+        ASSERT_EQ(kInstalledEntry, String(kTestRunKey, "NvInitialize"));
         ASSERT_TRUE(Has(c.tweakKey, "Krusty"));
         PutString(kTestRunKey, "Other Program", "C:\\Other\\Other.exe");
         PutDword(c.tweakKey, "Driver Setting", 7);
@@ -74,7 +76,7 @@ TEST_F(BootRecordsRemoval, LeavesALogOnEntryThatStartsAnotherFile)
                               "C:\\Program Files\\Ostrane\\Velkor\\Arbolt", ""}) {
         SCOPED_TRACE(other);
         RemoveAsTheCompanion(other);
-        EXPECT_EQ(kInstalledCompanion, String(kTestRunKey, "NvInitialize"));
+        EXPECT_EQ(kInstalledEntry, String(kTestRunKey, "NvInitialize"));
     }
     // An empty entry is not this installation's either.
     PutString(kTestRunKey, "NvInitialize", "");
@@ -116,7 +118,7 @@ TEST_F(BootRecordsRemoval, AMachineWithoutRecordsGetsNoKeys)
     }
 }
 
-TEST(SetupSwitch, WholeWordsInAnyCaseAfterEitherSwitchCharacter)
+TEST(SetupSwitch, WholeWordsInAnyCaseAfterEitherSwitchCharacterAndNothingElse)
 {
     struct Case {
         const char* tail;
@@ -126,9 +128,12 @@ TEST(SetupSwitch, WholeWordsInAnyCaseAfterEitherSwitchCharacter)
         {"/RUNNING  ", SetupSwitch::Running},
         {"-Uninstall", SetupSwitch::Uninstall},
         {"/uninstall\t", SetupSwitch::Uninstall},
-        {"-uninstaller", SetupSwitch::None},
-        {"-uninstall now", SetupSwitch::None},
-        {"-run", SetupSwitch::None},
+        {"-uninstaller", SetupSwitch::BadUsage},
+        {"-uninstall now", SetupSwitch::BadUsage},
+        {"-run", SetupSwitch::BadUsage},
+        {"-running now", SetupSwitch::BadUsage},
+        {"-board x", SetupSwitch::BadUsage},
+        {"/", SetupSwitch::BadUsage},
         {"uninstall", SetupSwitch::None},
         {"", SetupSwitch::None},
     };
@@ -148,13 +153,14 @@ TEST(SetupSwitch, TheBoardCheckAndTheUninstallersQuotedCompanion)
     } cases[] = {
         {"-board", SetupSwitch::Board, ""},
         {"/BOARD ", SetupSwitch::Board, ""},
-        {"-boards", SetupSwitch::None, ""},
+        {"-boards", SetupSwitch::BadUsage, ""},
         {"-uninstall \"C:\\My Velkor\\Arbolt.exe\"", SetupSwitch::Uninstall, "C:\\My Velkor\\Arbolt.exe"},
         {"-uninstall \"C:\\V\\Arbolt.exe\" ", SetupSwitch::Uninstall, "C:\\V\\Arbolt.exe"},
-        {"-uninstall \"C:\\V\\Arbolt.exe", SetupSwitch::None, ""},
-        {"-uninstall \"C:\\V\\Arbolt.exe\" x", SetupSwitch::None, ""},
-        {"-uninstall \"\"", SetupSwitch::None, ""},
-        {"-running \"C:\\V\\Arbolt.exe\"", SetupSwitch::None, ""},
+        {"-uninstall \"C:\\V\\Arbolt.exe", SetupSwitch::BadUsage, ""},
+        {"-uninstall C:\\V\\Arbolt.exe", SetupSwitch::BadUsage, ""},
+        {"-uninstall \"C:\\V\\Arbolt.exe\" x", SetupSwitch::BadUsage, ""},
+        {"-uninstall \"\"", SetupSwitch::BadUsage, ""},
+        {"-running \"C:\\V\\Arbolt.exe\"", SetupSwitch::BadUsage, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tail);
@@ -164,7 +170,7 @@ TEST(SetupSwitch, TheBoardCheckAndTheUninstallersQuotedCompanion)
     }
     // A path longer than the buffer is no path the uninstaller gave.
     char small[8];
-    EXPECT_EQ(SetupSwitch::None, ParseSetupSwitch("-uninstall \"C:\\Velkor\\Arbolt.exe\"", small, sizeof small));
+    EXPECT_EQ(SetupSwitch::BadUsage, ParseSetupSwitch("-uninstall \"C:\\Velkor\\Arbolt.exe\"", small, sizeof small));
 }
 
 }  // namespace

@@ -108,6 +108,9 @@ protected:
         ASSERT_EQ(1, DetectBoard());
         gApp.driverBuild = kFirstCompanionDriverBuild;
         store_->Put(kTestSettingsKey, "Path", kRegSz, TextBytes("C:\\VELKOR"));
+        char found[32];
+        if (!pc->system.GetCanonicalPath("C:\\VELKOR\\Arbolt.exe", found, sizeof found))
+            pc->system.AddPath("C:\\VELKOR\\Arbolt.exe", "C:\\VELKOR\\ARBOLT.EXE");
         LoadSettings();
         gApp.resetOnReboot = 0;  // the box unticked, saved by the apply
         SaveSettings();

@@ -17,6 +17,7 @@ protected:
         LoadSettings();  // board constants: TNT2, 125 / 150 MHz defaults
         ticks_.SetNow(0x12345678);
         strcpy(gApp.installPath, "C:\\VELKOR");  // as "Path" gives it
+        system_.AddPath("C:\\VELKOR\\Arbolt.exe", "C:\\VELKOR\\Arbolt.exe");
     }
 
     // The clocks the user kept; the chip runs at them when the store runs.
@@ -128,20 +129,37 @@ TEST_F(BootStore, DriverBuildChoosesThePath)
     }
 }
 
-TEST_F(BootStore, NewerDriverWithDefaultClocksDeletesTheCompanionRecords)
+// A store of the defaults removes Velkor's own pair only, and one with
+// nothing pending (a stray timer message) changes nothing at all; neither
+// makes a key just to find nothing to do.
+TEST_F(BootStore, AStoreOfTheDefaultsOrOfNothingTouchesOnlyVelkorsOwnEntry)
 {
-    gApp.driverBuild = kNewerBuild;
-    PlantOldRecords();
-    Keep(125, 150);
-    StoreBootClocks();
-
-    EXPECT_FALSE(Has(kTestSettingsKey, "Gracie"));
-    EXPECT_FALSE(Has(kTestSettingsKey, "George"));
-    EXPECT_FALSE(Has(kTestSimTweakKey, "Krusty"));
-    EXPECT_FALSE(Has(kTestRunKey, "NvInitialize"));
-    EXPECT_EQ(0x12345678u, Dword(kTestSimTweakKey, "Homer")) << "made before the decision";
-    // The older driver's words are not this path's business.
-    EXPECT_EQ(0x0001E30Du, Dword(kTestSystemKey, "Gracie"));
+    const struct Case {
+        const char* what;
+        uint32_t build, gfx, mem;
+        const char* entry;
+        bool entryGoes;
+    } cases[] = {
+        {"defaults, the entry ours", kNewerBuild, 125, 150, "C:\\VELKOR\\Arbolt.exe", true},
+        {"defaults, the entry ours in another case", kNewerBuild, 125, 150, "c:\\velkor\\ARBOLT.EXE", true},
+        {"defaults, another program's companion", kNewerBuild, 125, 150, "C:\\Other\\Arbolt.exe", false},
+        {"defaults, another program, quoted", kNewerBuild, 125, 150, "\"C:\\Other\\Other.exe\" /x", false},
+        {"nothing pending", kNewerBuild, 0, 0, "C:\\VELKOR\\Arbolt.exe", false},
+        {"nothing pending, older driver", kOlderBuild, 0, 0, "C:\\VELKOR\\Arbolt.exe", false},
+        {"defaults, older driver", kOlderBuild, 125, 150, "C:\\VELKOR\\Arbolt.exe", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store_->Wipe();
+        gApp.driverBuild = c.build;
+        PutString(kTestRunKey, "NvInitialize", c.entry);
+        Keep(c.gfx, c.mem);
+        StoreBootClocks();
+        EXPECT_EQ(!c.entryGoes, Has(kTestRunKey, "NvInitialize"));
+        EXPECT_FALSE(store_->KeyExists(kTestSimTweakKey));
+        EXPECT_FALSE(store_->KeyExists(kTestSystemKey));
+        EXPECT_EQ(c.gfx != 0, store_->KeyExists(kTestSettingsKey));
+    }
 }
 
 TEST_F(BootStore, NewerDriverNeverCreatesTheRunKeyToDeleteFromIt)
@@ -170,6 +188,7 @@ TEST_F(BootStore, NewerDriverWritesTheWordAndTheLogOnEntry)
     };
     gApp.driverBuild = kNewerBuild;
     strcpy(gApp.installPath, "C:\\Program Files\\Velkor");
+    system_.AddPath("C:\\Program Files\\Velkor\\Arbolt.exe", "C:\\PROGRA~1\\VELKOR\\ARBOLT.EXE");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Keep(c.pendingGfx, c.pendingMem);
@@ -180,7 +199,7 @@ TEST_F(BootStore, NewerDriverWritesTheWordAndTheLogOnEntry)
         UnscrambleBootClocks(word, kTnt2DeviceId, Dword(kTestSimTweakKey, "Homer"), &gfx, &mem);
         EXPECT_EQ(c.gfx, gfx);
         EXPECT_EQ(c.mem, mem);
-        EXPECT_EQ("C:\\Program Files\\Velkor\\Arbolt.exe", String(kTestRunKey, "NvInitialize"));
+        EXPECT_EQ("C:\\PROGRA~1\\VELKOR\\ARBOLT.EXE", String(kTestRunKey, "NvInitialize"));
     }
 }
 
@@ -263,38 +282,46 @@ TEST_F(BootStore, DriverKeyFallsBackToTheFixedKeyWithoutAUsableAnswer)
     }
 }
 
-// Without a usable "Path" the companion beside the program stands in, in
-// short form; when it is not there, no entry may start a missing file.
-TEST_F(BootStore, WithoutAUsablePathTheCompanionBesideTheProgramStandsIn)
+// The log-on entry names a companion that is there, in short form (no
+// blanks): the one in the folder "Path" names, however it is spelled, else
+// the one beside the program; when there is none, no entry may start a
+// missing file, and another program's entry stays.
+TEST_F(BootStore, TheLogOnEntryNamesACompanionThatIsThere)
 {
     const std::string tooLong(245, 'd');
+    const char* inPath = "C:\\PROGRA~1\\VELKOR\\ARBOLT.EXE";
+    const char* beside = "C:\\BESIDE\\ARBOLT.EXE";
     const struct Case {
         const char* what;
         std::string installPath;
-        bool companionThere;
+        bool besideThere;
+        const char* entry;  // null: no pair written
     } cases[] = {
-        {"no Path, no companion beside the program", "", false},
-        {"no Path", "", true},
-        {"Path too long to join", tooLong, true},
+        {"no Path, no companion beside the program", "", false, nullptr},
+        {"Path names no folder, none beside", "C:\\Velkor Gone", false, nullptr},
+        {"no Path", "", true, beside},
+        {"Path too long to join", tooLong, true, beside},
+        {"Path names no folder", "C:\\Velkor Gone", true, beside},
+        {"Path with blanks", "C:\\Program Files\\Velkor", true, inPath},
+        {"quoted Path", "\"C:\\Program Files\\Velkor\"", true, inPath},
+        {"Path ending in a backslash", "C:\\Program Files\\Velkor\\", true, inPath},
+        {"Path in short form", "C:\\PROGRA~1\\VELKOR", true, inPath},
     };
     gApp.driverBuild = kNewerBuild;
-    system_.SetProgramPath("C:\\Program Files\\Velkor\\Velkor.exe");
+    system_.SetProgramPath("C:\\Beside\\Velkor.exe");
+    system_.AddPath("C:\\Program Files\\Velkor\\Arbolt.exe", inPath);
     int added = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         store_->Wipe();
         PlantOldRecords();
-        if (c.companionThere && !added)  // from here on the file is there
-            added = system_.AddPath("C:\\Program Files\\Velkor\\Arbolt.exe", "C:\\PROGRA~1\\VELKOR\\ARBOLT.EXE");
+        if (c.besideThere && !added)  // from here on the file is there
+            added = system_.AddPath("C:\\Beside\\Arbolt.exe", beside);
         memcpy(gApp.installPath, c.installPath.c_str(), c.installPath.size() + 1);
         Keep(140, 166);
         StoreBootClocks();
-        EXPECT_EQ(c.companionThere, Has(kTestSimTweakKey, "Krusty"));
-        if (c.companionThere) {
-            EXPECT_EQ("C:\\PROGRA~1\\VELKOR\\ARBOLT.EXE", String(kTestRunKey, "NvInitialize"));
-        } else {
-            EXPECT_FALSE(Has(kTestRunKey, "NvInitialize")) << "the old pair goes";
-        }
+        EXPECT_EQ(c.entry != nullptr, Has(kTestSimTweakKey, "Krusty"));
+        EXPECT_EQ(c.entry ? c.entry : "C:\\Old\\Arbolt.exe", String(kTestRunKey, "NvInitialize"));
     }
 }
 
@@ -313,7 +340,7 @@ TEST_F(BootStore, DriverKeyTooLongForTheTweakPathSkipsThatKeyAndTheLogOnEntry)
         gApp.driverKeyAsked = 0;
         const std::string key = root + std::string(c.length - root.size(), 'k');
         display_.SetDriverKey(key.c_str());
-        PutString(kTestRunKey, "NvInitialize", "C:\\Old\\Arbolt.exe");
+        PutString(kTestRunKey, "NvInitialize", "C:\\VELKOR\\Arbolt.exe");
         Keep(140, 166);
         StoreBootClocks();
         EXPECT_EQ(c.written, Has(key + "\\NVTweak\\Hardware", "Krusty"));
@@ -344,6 +371,8 @@ TEST_F(BootStore, InstallPathTooLongForTheCommandKeepsThePairTogether)
         PlantOldRecords();
         std::string path(length, 'd');
         memcpy(gApp.installPath, path.c_str(), length + 1);
+        if (length <= 244)
+            system_.AddPath((path + "\\Arbolt.exe").c_str(), (path + "\\Arbolt.exe").c_str());
         Keep(140, 166);
         StoreBootClocks();
         EXPECT_EQ(140u, Dword(kTestSettingsKey, "Gracie"));
@@ -352,7 +381,7 @@ TEST_F(BootStore, InstallPathTooLongForTheCommandKeepsThePairTogether)
             EXPECT_EQ(path + "\\Arbolt.exe", String(kTestRunKey, "NvInitialize"));
         } else {
             EXPECT_FALSE(Has(kTestSimTweakKey, "Krusty"));
-            EXPECT_FALSE(Has(kTestRunKey, "NvInitialize"));
+            EXPECT_EQ("C:\\Old\\Arbolt.exe", String(kTestRunKey, "NvInitialize")) << "not Velkor's to take";
         }
     }
 }

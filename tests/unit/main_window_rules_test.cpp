@@ -32,15 +32,16 @@ TEST(MainWindowTitle, OneTitlePerBoardKindAndNvidiaForTheRest)
     }
 }
 
-TEST(IsInstanceTitle, MatchesTheFirstSixteenCharactersInAnyCase)
+TEST(IsInstanceTitle, MatchesTheFirstSixteenCharactersExactly)
 {
     const struct {
         const char* title;
         int matches;
     } cases[] = {
         {"ZuvoVuzozuzo for", 1},
-        {"zuvovuzozuzo FOR some other program", 1},
-        {"ZUVOVUZOZUZO FOR", 1},
+        {"zuvovuzozuzo FOR some other program", 0},
+        {"ZUVOVUZOZUZO FOR", 0},
+        {"ZuvoVuzozuzo For TNT2", 0},
         {"ZuvoVuzozuzo form", 1},  // only 16 characters count
         {"ZuvoVuzozuzo fo", 0},    // too short
         {"ZuvoVuzozuzo", 0},

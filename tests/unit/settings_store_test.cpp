@@ -1,6 +1,7 @@
 // LoadSettings and SaveSettings against the registry under test.
 #include <algorithm>
 
+#include "clock/pll_search.h"
 #include "settings/board_table.h"
 #include "settings/settings_store.h"
 #include "settings_fixture.h"
@@ -24,6 +25,23 @@ protected:
         EXPECT_EQ(c.expected[1], gApp.gfx.max);
         EXPECT_EQ(c.expected[2], gApp.mem.min);
         EXPECT_EQ(c.expected[3], gApp.mem.max);
+    }
+    // The older display driver's words beside the kept clocks planted in the
+    // settings key, as a store leaves them (none for a default clock); other
+    // clocks give the words of gfxMHz / memMHz instead.
+    void PutDriverWords(uint32_t gfxMHz = 0, uint32_t memMHz = 0)
+    {
+        const BoardRow* row = BoardTableRow(gApp.boardKind);
+        const struct {
+            const char* name;
+            uint32_t domain, defaultMHz, other;
+        } domains[] = {{"Gracie", kGfxDomain, row->gfx.defaultClock, gfxMHz},
+                       {"George", kMemDomain, row->mem.defaultClock, memMHz}};
+        for (const auto& d : domains) {
+            uint32_t mhz = d.other ? d.other : (Has(kTestSettingsKey, d.name) ? Dword(kTestSettingsKey, d.name) : 0);
+            if (mhz != 0 && mhz != d.defaultMHz)
+                PutDword(kTestSystemKey, d.name, ClockToPllWord(mhz, d.domain));
+        }
     }
 };
 
@@ -340,6 +358,7 @@ TEST_F(SettingsStore, StartModeAppliesStoredBootClocksOnce)
     PutDword(kTestSettingsKey, "Reboot", 0);
     PutDword(kTestSettingsKey, "Gracie", 150);
     PutDword(kTestSettingsKey, "George", 160);
+    PutDriverWords();
     gApp.applyStoredAtStart = 1;
     LoadSettings();
 
@@ -375,7 +394,7 @@ TEST_F(SettingsStore, StartModeLeavesDomainsWithoutADifferentStoredClock)
     // George 160 is stored in every case; the live clocks are 125 and 150.
     const Case cases[] = {
         {"graphics equal to the live clock", true, 125, 2, 1, 0, 2},
-        {"graphics 0", true, 0, 2, 1, 0, 2},
+        {"graphics 0, which no store writes", true, 0, 2, 1, 0, 0},
         {"graphics absent", false, 0, 2, 1, 0, 2},
         {"both, Device of another board", true, 110, 5, 1, 0, 0},
         {"both, flag not set", true, 110, 2, 0, 0, 0},
@@ -390,6 +409,7 @@ TEST_F(SettingsStore, StartModeLeavesDomainsWithoutADifferentStoredClock)
         if (c.storeGracie)
             PutDword(kTestSettingsKey, "Gracie", c.gracie);
         PutDword(kTestSettingsKey, "George", 160);
+        PutDriverWords();
         SetLiveClocks(125, 150);
         trace_.Clear();
         gApp.applyStoredAtStart = c.flag;
@@ -403,8 +423,9 @@ TEST_F(SettingsStore, StartModeLeavesDomainsWithoutADifferentStoredClock)
     }
 }
 
-// A kept clock is set again only while the user keeps clocks across a reboot
-// and only inside the limits the load has settled; it never moves them.
+// A kept clock is set again only while the user keeps clocks across a reboot,
+// the record for the next boot says the same (as a boot restore checks), and
+// only inside the limits the load has settled; it never moves them.
 TEST_F(SettingsStore, StartModeTakesOnlyKeptClocksWithinTheSettledLimits)
 {
     struct Case {
@@ -413,8 +434,11 @@ TEST_F(SettingsStore, StartModeTakesOnlyKeptClocksWithinTheSettledLimits)
         uint32_t reboot;
         uint32_t gracie, george;
         bool applied;
+        int record = 1;  // 1: the words of these clocks; 0: removed since; 2: of other clocks
     };
     const Case cases[] = {
+        {"records removed since, the box unticked again", true, 0, 130, 155, false, 0},
+        {"a record of other clocks", true, 0, 130, 155, false, 2},
         {"far above a TNT2", true, 0, 300, 400, false},
         {"1 MHz", true, 0, 1, 1, false},
         {"65535", true, 0, 65535, 65535, false},
@@ -433,6 +457,8 @@ TEST_F(SettingsStore, StartModeTakesOnlyKeptClocksWithinTheSettledLimits)
             PutDword(kTestSettingsKey, "Reboot", c.reboot);
         PutDword(kTestSettingsKey, "Gracie", c.gracie);
         PutDword(kTestSettingsKey, "George", c.george);
+        if (c.record)
+            PutDriverWords(c.record == 2 ? 135 : 0, c.record == 2 ? 160 : 0);
         SetLiveClocks(125, 150);
         trace_.Clear();
         gApp.applyStoredAtStart = 1;

@@ -20,6 +20,7 @@ TEST_F(DISABLED_LeaveRecords, FirstSaveAndStoreForTheCompanion)
     Win32Display display;  // the real escape; Wine does not know it, so the fixed key serves
     gApp.platform.display = &display;
     PutString(kTestSettingsKey, "Path", "C:\\Program Files\\Velkor");
+    system_.AddPath("C:\\Program Files\\Velkor\\Arbolt.exe", "C:\\PROGRA~1\\VELKOR\\ARBOLT.EXE");
     LoadSettings();
     gApp.resetOnReboot = 0;
     SaveSettings();

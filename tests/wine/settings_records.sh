@@ -51,7 +51,7 @@ expect_query "$settings" \
     'Gracie|REG_DWORD|0x8c' 'George|REG_DWORD|0xa6' 'Path|REG_SZ|C:\Program Files\Velkor'
 # Seed 0x12345678, 140 and 166 MHz, device 0x0028.
 expect_query "$tweak" 'Homer|REG_DWORD|0x12345678' 'Krusty|REG_DWORD|0x4a75d6c2'
-expect_query "$run" 'NvInitialize|REG_SZ|C:\Program Files\Velkor\Arbolt.exe'
+expect_query "$run" 'NvInitialize|REG_SZ|C:\PROGRA~1\VELKOR\ARBOLT.EXE'
 
 # The wineserver writes the registry file when it ends.
 timeout 120 wineserver -w || true
@@ -82,7 +82,7 @@ expected = {
         '"Homer"=dword:12345678', '"Krusty"=dword:4a75d6c2',
     ],
     r"software\\microsoft\\windows\\currentversion\\run": [
-        r'"NvInitialize"="C:\\Program Files\\Velkor\\Arbolt.exe"',
+        r'"NvInitialize"="C:\\PROGRA~1\\VELKOR\\ARBOLT.EXE"',
     ],
 }
 bad = 0

@@ -56,9 +56,13 @@ uint32_t Win32TestMemory::Open(char* why, uint32_t whySize)
         Say(why, whySize, kNeedsDirectX);
         return 0;
     }
-    DDSCAPS offscreen = {DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY};
+    // The board's own memory where the runtime can tell it from AGP memory
+    // (DirectX 5 and later), else all video memory.
+    DDSCAPS local = {DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM};
+    DDSCAPS any = {DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY};
     DWORD total = 0, free = 0;
-    const bool told = SUCCEEDED(draw2->GetAvailableVidMem(&offscreen, &total, &free));
+    const bool told = SUCCEEDED(draw2->GetAvailableVidMem(&local, &total, &free)) ||
+                      SUCCEEDED(draw2->GetAvailableVidMem(&any, &total, &free));
     draw2->Release();
 
     DDSURFACEDESC mode;
@@ -85,8 +89,11 @@ uint32_t Win32TestMemory::Open(char* why, uint32_t whySize)
             DDSURFACEDESC made;
             ZeroMemory(&made, sizeof(made));
             made.dwSize = sizeof(made);
-            if (FAILED(surface->GetSurfaceDesc(&made)) || !(made.ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY)) {
-                surface->Release();  // not video memory after all: nothing to test in it
+            // Video memory after all, and the board's own: DirectX 5 drivers
+            // may place such surfaces in AGP memory, which is system memory.
+            if (FAILED(surface->GetSurfaceDesc(&made)) || !(made.ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY) ||
+                (made.ddsCaps.dwCaps & DDSCAPS_NONLOCALVIDMEM)) {
+                surface->Release();
                 break;
             }
             surfaces_[count_++] = surface;

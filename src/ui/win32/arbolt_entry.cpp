@@ -25,9 +25,13 @@ int RunArbolt(const char* commandLine)
 {
     SilenceSystemMessages();
     UseDoublePrecision();  // the same PLL words Velkor's apply writes
-    // The installer's switches; any other tail is ignored.
+    // The installer's switches; a tail that is no switch is ignored. A
+    // malformed switch ends here, before the chip or the registry is
+    // touched: its caller must not read "done" from a log-on restore.
     char companionPath[256];
     SetupSwitch setup = ParseSetupSwitch(CommandLineTail(commandLine), companionPath, sizeof companionPath);
+    if (setup == SetupSwitch::BadUsage)
+        return static_cast<int>(SetupOutcome::BadUsage);
     if (setup != SetupSwitch::None)
         return RunSetupCommand(setup, companionPath);
     return static_cast<int>(RestoreKeptClocks());

@@ -27,6 +27,7 @@ const char kOstraneKey[] = "SOFTWARE\\Ostrane";
 const char kFilesOfVelkor[][16] = {"Velkor.exe", "Arbolt.exe", "ReadMe.txt"};
 const DWORD kVelkorRunning = 5;  // exit code of setup and uninstall while Velkor runs
 const DWORD kFolderRefused = 6;
+const DWORD kFileNotWritten = 7;
 const char kRunningText[] =
     "Velkor is running. Please exit it first (right-click its tray icon, then Exit) and click Retry.";
 
@@ -500,24 +501,77 @@ E2E_SCENARIO(installer_custom_folder_with_spaces_tray_start_and_a_running_velkor
     DeleteFileA((otherFolder + "\\Arbolt.exe").c_str());
     RemoveDirectoryA(otherFolder.c_str());
 
-    // Installing elsewhere removes this installation, its log-on entry with it.
+    // Installing elsewhere moves Velkor, not the user's choices: the
+    // settings, the kept clocks and their boot records stay, and the log-on
+    // entry starts the companion in the new folder.
     const std::string elsewhere = "C:\\Velkor Test Elsewhere";
     WriteString(kRunKey, "NvInitialize", ShortForm(folder) + "\\Arbolt.exe");
+    const char* kept[] = {"Device", "Reboot", "GFX Max", "Gracie", "George"};
+    const uint32_t keptValues[] = {2, 0, 150, 140, 160};
+    for (size_t i = 0; i < 5; ++i)
+        WriteDword(kSettingsKey, kept[i], keptValues[i]);
+    WriteDword(kTweakKey, "Krusty", 0x1234ABCD);
     E2E_CHECK_EQ(0u, Install(" /D=" + elsewhere, "silent install elsewhere"));
     ExpectInstalled(elsewhere);
     E2E_CHECK(!FileExists(folder));
-    E2E_CHECK(!HasValue(kRunKey, "NvInitialize"));
+    E2E_CHECK_MSG(!FileExists(FolderOf(folder)), "made by the setup, left empty");
+    for (size_t i = 0; i < 5; ++i) {
+        uint32_t value = 0;
+        E2E_CHECK_MSG(ReadDword(kSettingsKey, kept[i], &value) && value == keptValues[i], kept[i]);
+    }
+    uint32_t word = 0;
+    E2E_CHECK(ReadDword(kTweakKey, "Krusty", &word) && word == 0x1234ABCD);
+    E2E_CHECK_EQ(ShortForm(elsewhere) + "\\Arbolt.exe", String(kRunKey, "NvInitialize"));
     E2E_CHECK_EQ(elsewhere + "\\Velkor.exe -q", ShortcutCommand(StartupShortcut()));
 
     E2E_CHECK_EQ(0u, Uninstall(elsewhere, "silent uninstall from a folder with spaces"));
     ExpectUninstalled(elsewhere);
+    E2E_CHECK(!HasValue(kRunKey, "NvInitialize"));
     RemoveLeftUninstaller(elsewhere);
-    RemoveDirectoryA(FolderOf(folder).c_str());
-    E2E_CHECK(!FileExists(FolderOf(folder)));
+    DeleteKeyTree("SOFTWARE\\NVIDIA Corporation");
 }
 
 E2E_SCENARIO(installer_refuses_folders_it_cannot_use_and_takes_the_longest_it_can)
 {
+    // Velkor in V1 with the user's settings and kept records: a run that
+    // cannot install where it is asked leaves all of it as it was.
+    const std::string v1 = "C:\\Velkor Test V1";
+    ForgetInstallation(v1);
+    E2E_REQUIRE(Install(" /D=" + v1, "silent install into V1") == 0);
+    WriteDword(kSettingsKey, "Reboot", 0);
+    WriteDword(kSettingsKey, "Gracie", 140);
+    WriteString(kRunKey, "NvInitialize", ShortForm(v1) + "\\Arbolt.exe");
+    const struct {
+        const char* what;
+        std::string folder;
+        DWORD exitCode;
+    } failing[] = {  // the host's /proc, which takes neither folders nor files
+        {"silent install into a folder Windows cannot make", "Z:\\proc\\Velkor", kFolderRefused},
+        {"silent install into a folder that takes no files", "Z:\\proc", kFileNotWritten},
+    };
+    for (const auto& c : failing) {
+        E2E_CHECK_MSG(Install(" /D=" + c.folder, c.what) == c.exitCode, c.what);
+        ExpectInstalled(v1);
+        uint32_t gracie = 0;
+        E2E_CHECK(ReadDword(kSettingsKey, "Gracie", &gracie) && gracie == 140);
+        E2E_CHECK_EQ(ShortForm(v1) + "\\Arbolt.exe", String(kRunKey, "NvInitialize"));
+        E2E_CHECK(!FileExists(c.folder + "\\Velkor.exe"));
+    }
+
+    // Another program's uninstaller where Velkor's was: an install elsewhere
+    // neither runs nor deletes it, and leaves that folder as it is.
+    char hostname[MAX_PATH];
+    GetSystemDirectoryA(hostname, MAX_PATH);
+    E2E_REQUIRE(CopyFileA((std::string(hostname) + "\\hostname.exe").c_str(), Uninstaller(v1).c_str(), FALSE));
+    const std::string v5 = "C:\\Velkor Test V5";
+    E2E_CHECK_EQ(0u, Install(" /D=" + v5, "silent install elsewhere, another program's uninstaller in V1"));
+    ExpectInstalled(v5);
+    E2E_CHECK(FileExists(Uninstaller(v1)));
+    E2E_CHECK(FileExists(v1 + "\\Velkor.exe"));
+    E2E_CHECK_EQ(0u, Uninstall(v5, "silent uninstall from V5"));
+    RemoveLeftUninstaller(v5);
+    ForgetInstallation(v1);
+
     // Another program's read-me and uninstaller under Velkor's names.
     const std::string foreign = "C:\\Velkor Test Foreign";
     ForgetInstallation(DefaultFolder());
@@ -580,7 +634,7 @@ E2E_SCENARIO(installer_tells_a_user_without_a_board_and_cancels_cleanly)
     auto wizard = [&] { return WizardOf(id); };
     // Next, until the page that follows shows (a page takes Next only once it is up).
     E2E_CHECK(WaitUntil([&] { return ShowsTextBeginning(id, "Welcome to Velkor"); }, 20000));
-    for (const char* page : {"This text is also installed", "Setup found no graphics board"}) {
+    for (const char* page : {"Please read this first", "Setup found no graphics board"}) {
         E2E_CHECK_MSG(WaitUntil([&] {
                           Click(wizard(), IDOK);
                           return WaitUntil([&] { return ShowsTextBeginning(id, page); }, 1000);
