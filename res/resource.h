@@ -7,6 +7,7 @@
 #define IDD_KEEP 103
 #define IDD_LIMITS 104
 #define IDD_CONFIRM 105
+#define IDD_CLOCK_TEST 106
 
 // Pictures
 #define IDI_VELKOR 201
@@ -37,12 +38,25 @@
 #define IDC_CONFIRM_GFX 1120
 #define IDC_CONFIRM_MEM 1121
 
+// The clock test dialog
+#define IDC_TEST_MEMORY 1201
+#define IDC_TEST_CORE 1202
+#define IDC_TEST_SECONDS 1203
+#define IDC_TEST_SECONDS_SPIN 1204
+#define IDC_TEST_RUN 1205
+#define IDC_TEST_FIND 1206
+#define IDC_TEST_STOP 1207
+#define IDC_TEST_PROGRESS 1208
+#define IDC_TEST_STATUS 1209
+#define IDC_TEST_CHART 1210
+
 // Menu commands
 #define IDM_RESTORE 250
 #define IDM_ABOUT 251
 #define IDM_EXIT 252
 #define IDM_REFRESH_DESKTOP 253
 #define IDM_LIMITS 254
+#define IDM_CLOCK_TEST 255
 
 // The maker's web address (link text and target) and legal notice: ours to choose,
 // on a reserved example domain.

@@ -66,9 +66,11 @@ struct UiState {
     WindowRef aboutDialog = nullptr;
     WindowRef transactionDialog = nullptr;
     WindowRef limitsDialog = nullptr;
+    WindowRef clockTestDialog = nullptr;
     uintptr_t bootTimer = 0;
     uint32_t applyRunning = 0;   // an apply transaction is between its save and its end
     uint32_t bootStoreDue = 0;   // the boot timer fired while it ran: the store follows it
+    uint32_t clockTestRunning = 0;  // a clock test job has the chip: apply, limits and boot store wait
     uintptr_t keepTimer = 0;
     uint32_t confirmResult = 0;
     uint32_t keepResult = 0;

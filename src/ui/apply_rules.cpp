@@ -119,7 +119,9 @@ void RunBootStore(ApplyDialogs* dialogs)
 {
     dialogs->StopBootTimer(gApp.ui.bootTimer);
     gApp.ui.bootTimer = 0;
-    if (gApp.ui.applyRunning != 0) {
+    // The store reads the live clocks as the new baseline: not while an apply
+    // or a clock test has them in flux.
+    if (gApp.ui.applyRunning != 0 || gApp.ui.clockTestRunning != 0) {
         gApp.ui.bootStoreDue = 1;
         return;
     }

@@ -43,7 +43,8 @@ protected:
 // "&Apply" of the main window, start to end.
 void RunApply(ApplyDialogs* dialogs);
 // Timer kBootTimer fired at the main window. During a transaction the store
-// waits for its end (RunApply runs it then).
+// waits for its end (RunApply runs it then), and during a clock test job for
+// its end (the clock test dialog runs it then).
 void RunBootStore(ApplyDialogs* dialogs);
 
 // The clocks a revert may write back, fixed from gApp right before the chip

@@ -118,6 +118,8 @@ MainCommand CommandFromSystemMenu(uint32_t id)
         return MainCommand::RefreshDesktop;
     case IDM_LIMITS:
         return MainCommand::Limits;
+    case IDM_CLOCK_TEST:
+        return MainCommand::ClockTest;
     default:
         return MainCommand::None;
     }

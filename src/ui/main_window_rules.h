@@ -59,10 +59,11 @@ enum class MainCommand : uint32_t {
     Close,
     ResetToDefaults,
     ResetOnRebootBox,
+    ClockTest,
 };
 // WM_COMMAND: tray menu choices, buttons and the check box.
 MainCommand CommandFromDialog(uint32_t id);
-// WM_SYSCOMMAND: the three commands added to the system menu. None means the
+// WM_SYSCOMMAND: the four commands added to the system menu. None means the
 // message is left to the dialog manager (move, close and the rest).
 MainCommand CommandFromSystemMenu(uint32_t id);
 

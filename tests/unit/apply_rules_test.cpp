@@ -317,6 +317,14 @@ TEST_F(ApplyTransaction, BootStoreRecordsTheKeptClocksOnceAndMovesTheBaseline)
     EXPECT_EQ(0u, gApp.gfx.pendingBoot);
     EXPECT_EQ(135u, gApp.gfx.baseline);
     EXPECT_EQ(160u, gApp.mem.baseline);
+
+    // While a clock test job runs the chip at clocks on trial, the store waits for its end.
+    Select(140, 166);
+    RunApply(&dialogs_);
+    gApp.ui.clockTestRunning = 1;
+    RunBootStore(&dialogs_);
+    EXPECT_EQ(1u, gApp.ui.bootStoreDue);
+    EXPECT_EQ(135u, Dword(kTestSettingsKey, "Gracie"));
 }
 
 TEST(ApplyRules, RevertTargetsAndBootStoreByOutcome)

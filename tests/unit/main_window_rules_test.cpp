@@ -181,6 +181,7 @@ TEST(MainCommands, EachCommandArrivesOnlyTheWaysItIsOffered)
         {252, MainCommand::Exit, MainCommand::None},
         {253, MainCommand::None, MainCommand::RefreshDesktop},
         {254, MainCommand::None, MainCommand::Limits},
+        {255, MainCommand::None, MainCommand::ClockTest},
         {1101, MainCommand::Apply, MainCommand::None},
         {1102, MainCommand::Close, MainCommand::None},
         {1106, MainCommand::ResetToDefaults, MainCommand::None},

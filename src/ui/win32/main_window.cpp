@@ -16,6 +16,8 @@
 namespace {
 
 const UINT kRedrawEverything = RDW_UPDATENOW | RDW_ALLCHILDREN;
+// Posted to itself at start: tell of a clock test that stopped the machine.
+const UINT kUnfinishedClockTestMessage = WM_APP + 22;
 
 HWND Control(int id)
 {
@@ -43,8 +45,33 @@ void RunAboutBox()
     DialogBoxParamA(Instance(), MAKEINTRESOURCEA(IDD_ABOUT), MainWindow(), AboutDialogProc, 0);
 }
 
+// While a clock test job has the chip, what would write clocks or change
+// the limits it searches under is refused.
+bool RefusedDuringClockTest()
+{
+    if (gApp.ui.clockTestRunning == 0)
+        return false;
+    MessageBeep(MB_ICONWARNING);
+    return true;
+}
+
+// One at a time, and never inside an apply transaction, whose dialogs hold
+// the clocks the transaction may write back.
+void OpenClockTest()
+{
+    if (gApp.ui.clockTestDialog || gApp.ui.limitsDialog || gApp.ui.applyRunning) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    RunClockTestDialog();
+    RefreshTitleAndRanges();
+    RefreshClockDisplay();
+}
+
 void RunLimitsDialog()
 {
+    if (RefusedDuringClockTest())
+        return;
     DialogBoxParamA(Instance(), MAKEINTRESOURCEA(IDD_LIMITS), MainWindow(), LimitsDialogProc, 0);
     InvalidateScreen();
     RefreshTitleAndRanges();
@@ -88,7 +115,11 @@ void RunCommand(MainCommand command)
         RunLimitsDialog();
         break;
     case MainCommand::Apply:
-        RunApplyTransaction();
+        if (!RefusedDuringClockTest())
+            RunApplyTransaction();
+        break;
+    case MainCommand::ClockTest:
+        OpenClockTest();
         break;
     case MainCommand::Close:
         HideToTray();
@@ -120,6 +151,8 @@ void OnInitDialog()
     NotifyTray(kTrayAdd, NULL, "NULL");
     NotifyTray(kTrayModify, static_cast<HICON>(gApp.ui.largeIcon), "Velkor");
     SubclassControl(Control(IDC_LOGO), LogoProc);
+    // After the window is up: a message box here would come before it.
+    PostMessageA(MainWindow(), kUnfinishedClockTestMessage, 0, 0);
 }
 
 void OnShowWindow()
@@ -228,6 +261,9 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kTrayCallbackMessage:
         OnTrayCallback(wParam, lParam);
         break;
+    case kUnfinishedClockTestMessage:
+        TellOfUnfinishedClockTest();
+        break;
     default:
         return FALSE;
     }
@@ -280,9 +316,12 @@ void RestoreMainWindow()
 
 void CloseAllAndEnd()
 {
+    // The clocks from before a clock test job go back before anything ends.
+    StopClockTestForExit();
     // Each nested dialog loop then returns into its handler, which finishes
     // normally; an open transaction counts as declined.
-    WindowRef* dialogs[] = {&gApp.ui.aboutDialog, &gApp.ui.transactionDialog, &gApp.ui.limitsDialog};
+    WindowRef* dialogs[] = {&gApp.ui.aboutDialog, &gApp.ui.transactionDialog, &gApp.ui.limitsDialog,
+                            &gApp.ui.clockTestDialog};
     for (WindowRef* dialog : dialogs) {
         if (*dialog)
             EndDialog(static_cast<HWND>(*dialog), 0);

@@ -48,6 +48,7 @@ void BuildMenus()
     AppendMenuA(systemMenu, MF_STRING, IDM_ABOUT, "&About");
     AppendMenuA(systemMenu, MF_STRING, IDM_LIMITS, "&Limits");
     AppendMenuA(systemMenu, MF_STRING, IDM_REFRESH_DESKTOP, "&Refresh Desktop");
+    AppendMenuA(systemMenu, MF_STRING, IDM_CLOCK_TEST, "&Test Clocks...");
 
     HMENU trayMenu = CreatePopupMenu();
     AppendMenuA(trayMenu, MF_STRING, IDM_RESTORE, "&Restore");

@@ -15,6 +15,14 @@ INT_PTR CALLBACK KeepDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // Limits dialog (limits_dialog.cpp)
 INT_PTR CALLBACK LimitsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Clock test dialog (clock_test_dialog.cpp)
+void RunClockTestDialog();
+INT_PTR CALLBACK ClockTestDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// "E&xit": a running job ends first, with the clocks from before it back.
+void StopClockTestForExit();
+// Once at start: the message about a test that stopped the machine.
+void TellOfUnfinishedClockTest();
+
 // Slider painting (slider_paint.cpp)
 LRESULT CALLBACK SliderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

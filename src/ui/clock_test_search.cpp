@@ -1,0 +1,165 @@
+#include "ui/clock_test_search.h"
+
+#include "clock/clock_programming.h"
+#include "clock/pll_model.h"
+#include "clock/pll_search.h"
+
+namespace {
+
+uint32_t Reach(ClockReach pll, uint32_t targetMHz)
+{
+    return pll.reach(pll.context, targetMHz);
+}
+
+// A reachable clock strictly between `low` and `high`, the nearest to their
+// middle (upward first), 0 when the PLL has none there.
+uint32_t ReachableBetween(ClockReach pll, uint32_t low, uint32_t high)
+{
+    if (high <= low + 1)
+        return 0;
+    const uint32_t middle = low + (high - low) / 2;
+    for (uint32_t distance = 0; distance < high - low; ++distance) {
+        const uint32_t targets[2] = {middle + distance, middle - distance};
+        for (uint32_t target : targets) {
+            if (target <= low || target >= high)
+                continue;
+            const uint32_t clock = Reach(pll, target);
+            if (clock > low && clock < high)
+                return clock;
+        }
+    }
+    return 0;
+}
+
+void Finish(ClockSearch* search, SearchEnd end)
+{
+    search->phase = SearchPhase::Done;
+    search->end = end;
+}
+
+void RememberClean(ClockSearch* search, uint32_t clock)
+{
+    if (search->cleanCount == kSearchMemory) {
+        // The lowest goes: the search only ever falls back to the higher ones.
+        for (uint32_t i = 1; i < kSearchMemory; ++i)
+            search->clean[i - 1] = search->clean[i];
+        --search->cleanCount;
+    }
+    search->clean[search->cleanCount++] = clock;
+}
+
+// Between the highest clean clock and the lowest failing one: the middle,
+// or, when no clock lies between, the confirmation of the clean one.
+void Narrow(ClockSearch* search)
+{
+    if (search->cleanCount == 0) {
+        Finish(search, SearchEnd::NoneClean);
+        return;
+    }
+    const uint32_t clean = search->clean[search->cleanCount - 1];
+    const uint32_t next = ReachableBetween(search->pll, clean, search->failing);
+    if (next != 0) {
+        search->phase = SearchPhase::Narrowing;
+        search->clock = next;
+    } else {
+        search->phase = SearchPhase::Confirming;
+        search->clock = clean;
+    }
+}
+
+// The next clock up: about one step higher, else whatever the PLL still
+// reaches below the ceiling. With none left the highest clock allowed ran
+// clean, and it is confirmed like any other candidate.
+void Climb(ClockSearch* search)
+{
+    const uint32_t from = search->clock;
+    uint32_t next = ReachableFrom(search->pll, from + kClimbStepMHz, search->ceiling);
+    if (next == 0)
+        next = ReachableFrom(search->pll, from + 1, search->ceiling);
+    if (next == 0)
+        search->phase = SearchPhase::Confirming;
+    else
+        search->clock = next;
+}
+
+}  // namespace
+
+uint32_t ReachableFrom(ClockReach pll, uint32_t fromMHz, uint32_t toMHz)
+{
+    for (uint32_t target = fromMHz; target <= toMHz; ++target) {
+        const uint32_t clock = Reach(pll, target);
+        if (clock >= fromMHz && clock <= toMHz)
+            return clock;
+    }
+    return 0;
+}
+
+void SearchBegin(ClockSearch* search, ClockReach pll, uint32_t startMHz, uint32_t ceilingMHz)
+{
+    *search = ClockSearch{};
+    search->pll = pll;
+    search->ceiling = ceilingMHz;
+    search->clock = startMHz;
+    search->phase = SearchPhase::Climbing;
+    if (startMHz > ceilingMHz)
+        Finish(search, SearchEnd::NoneClean);
+}
+
+void SearchStepDone(ClockSearch* search, bool errors)
+{
+    const uint32_t clock = search->clock;
+    switch (search->phase) {
+    case SearchPhase::Climbing:
+        if (!errors) {
+            RememberClean(search, clock);
+            Climb(search);
+            return;
+        }
+        search->failing = clock;
+        Narrow(search);
+        return;
+    case SearchPhase::Narrowing:
+        if (errors)
+            search->failing = clock;
+        else
+            RememberClean(search, clock);
+        Narrow(search);
+        return;
+    case SearchPhase::Confirming:
+        if (!errors) {
+            Finish(search, search->failing != 0 ? SearchEnd::Found : SearchEnd::AtCeiling);
+            return;
+        }
+        // Clean for a short step, not for a long one: it counts as failing,
+        // and the search goes on below it.
+        search->failing = clock;
+        --search->cleanCount;
+        Narrow(search);
+        return;
+    case SearchPhase::Done:
+        return;
+    }
+}
+
+uint32_t SearchHighestClean(const ClockSearch& search)
+{
+    return search.cleanCount == 0 ? 0 : search.clean[search.cleanCount - 1];
+}
+
+uint32_t SuggestedClock(uint32_t highestCleanMHz)
+{
+    return highestCleanMHz * (100 - kSuggestionMarginPercent) / 100;
+}
+
+uint32_t ReachedClock(uint32_t domain, uint32_t targetMHz)
+{
+    if (targetMHz <= kHighestUnwrittenClock)
+        return 0;
+    const uint32_t word = ClockToPllWord(targetMHz, domain);
+    if (word == 0)
+        return 0;
+    double mhz = PllWordToMHz(word, ReadCrystalMHz());
+    if (domain == kMemDomain && IsDdrMemory())
+        mhz *= 0.5;
+    return ToWholeMHz(mhz);
+}

@@ -1,0 +1,166 @@
+// The clock test on velkor-sim.exe: a search with the clocks back afterwards
+// and the suggestion on the slider, "&Stop" and "E&xit" in the middle of a
+// job, and a test that stops the machine, told at the next start.
+#include "e2e_apply_steps.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+
+#include <algorithm>
+
+namespace {
+
+using namespace e2e_apply;
+
+const int kClockTestCommand = 255, kCoreRadio = 1202, kSecondsSpin = 1204, kTestButton = 1205, kFindButton = 1206,
+          kStopButton = 1207, kStatus = 1209;
+const char kClockTestTitle[] = "Clock Test";
+
+HWND OpenClockTest(const Sim& sim, HWND main, int seconds)
+{
+    PostMessageA(main, WM_SYSCOMMAND, kClockTestCommand, 0);
+    HWND dialog = WaitForDialog(sim, kClockTestTitle);
+    E2E_REQUIRE(dialog);
+    SendMessageA(GetDlgItem(dialog, kSecondsSpin), UDM_SETPOS, 0, MAKELONG(seconds, 0));
+    return dialog;
+}
+
+bool StatusBegins(HWND dialog, const std::string& start, int timeoutMs = 10000)
+{
+    return WaitUntil([&] { return Text(dialog, kStatus).compare(0, start.size(), start) == 0; }, timeoutMs);
+}
+
+}  // namespace
+
+E2E_SCENARIO(clock_test_search_puts_the_clocks_back_and_suggests_on_the_slider)
+{
+    const struct {
+        const char* setup;
+        int radio, slider, label;
+        const char *domain, *shot;
+        uint32_t okMHz;
+    } cases[] = {
+        {"board=TNT2 memok=160 seed=7", 0, kMemSlider, kMemLabel, "memory", "tnt2_memory", 160},
+        {"board=GravenorPro ddr=1 gfxok=130", kCoreRadio, kGfxSlider, kGfxLabel, "graphics core", "geforce_core", 130},
+    };
+    for (const auto& c : cases) {
+        Chip chip;
+        Sim sim = Sim::Start("", c.setup);
+        HWND main = StartShown(&sim, &chip);
+        const uint32_t gfx = chip.GfxMHz(), mem = chip.MemMHz();
+        auto tested = [&] { return c.radio ? chip.GfxMHz() : chip.MemMHz(); };
+        HWND dialog = OpenClockTest(sim, main, 1);
+        if (c.radio)
+            Click(dialog, c.radio);
+        Shot(std::string("clock_test_idle_") + c.shot, dialog);
+        const std::vector<std::string> settings = ValueNames(kSettingsKey);
+        const DWORD started = GetTickCount();
+        Click(dialog, kFindButton);
+        E2E_CHECK(WaitUntil([&] { return Enabled(dialog, kStopButton); }));
+        uint32_t highestRun = 0;
+        E2E_CHECK(WaitUntil([&] {
+            if (highestRun < c.okMHz - 3 && tested() >= c.okMHz - 3)
+                Shot(std::string("clock_test_searching_") + c.shot, dialog);
+            highestRun = std::max(highestRun, tested());
+            return !Enabled(dialog, kStopButton);
+        }, 120000));
+        const std::string result = Text(dialog, kStatus);
+        Note(result + " (" + std::to_string((GetTickCount() - started) / 1000) + " s)");
+        Shot(std::string("clock_test_result_") + c.shot, dialog);
+        unsigned clean = 0, failing = 0, suggested = 0;
+        E2E_CHECK_MSG(sscanf(result.c_str(), ("Highest clean " + std::string(c.domain) +
+                                              " clock: %u MHz (errors from %u MHz). Suggested: %u MHz").c_str(),
+                             &clean, &failing, &suggested) == 3, result);
+        E2E_CHECK_MSG(clean <= c.okMHz && clean + 3 >= c.okMHz && failing > clean, result);
+        E2E_CHECK_EQ(clean * 95 / 100, suggested);
+        E2E_CHECK(highestRun > c.okMHz);
+        E2E_CHECK_EQ(gfx, chip.GfxMHz());
+        E2E_CHECK_EQ(mem, chip.MemMHz());
+        // The suggestion waits on the slider for "&Apply"; nothing was saved or recorded.
+        E2E_CHECK_EQ(static_cast<int>(suggested), SliderPos(main, c.slider));
+        E2E_CHECK(Text(main, c.label).find(" at " + std::to_string(suggested) + " M") != std::string::npos);
+        E2E_CHECK(settings == ValueNames(kSettingsKey));
+        Click(dialog, IDCANCEL);
+        E2E_CHECK(WaitGone(dialog));
+        E2E_CHECK(WaitUntil([&] { return Enabled(main, kApply); }));
+        E2E_CHECK_EQ(0u, sim.Exit());
+    }
+}
+
+E2E_SCENARIO(clock_test_stop_and_exit_mid_job_put_the_clocks_back)
+{
+    Chip chip;
+    Sim sim = Sim::Start("", "board=GravenorPro ddr=1 gfxok=130");
+    HWND main = StartShown(&sim, &chip);
+    const uint32_t gfx = chip.GfxMHz(), mem = chip.MemMHz();
+    HWND dialog = OpenClockTest(sim, main, 2);
+    Click(dialog, kCoreRadio);
+    Click(dialog, kFindButton);
+    E2E_REQUIRE(WaitUntil([&] { return chip.GfxMHz() > gfx; }, 60000));
+    // "&Apply" is refused while the job has the chip.
+    PostMessageA(main, WM_COMMAND, kApply, 0);
+    Barrier(main);
+    E2E_CHECK(!sim.FindWindowTitled(kConfirmTitle));
+
+    const DWORD stopped = GetTickCount();
+    Click(dialog, kStopButton);
+    E2E_CHECK(WaitUntil([&] { return chip.GfxMHz() == gfx; }, 2000));
+    E2E_CHECK_MSG(GetTickCount() - stopped <= 500, GetTickCount() - stopped << " ms");
+    E2E_CHECK(StatusBegins(dialog, "Stopped."));
+    E2E_CHECK(Enabled(dialog, kFindButton));
+    uint32_t note = 0;
+    E2E_CHECK(!ReadDword(kSettingsKey, "Clock Test", &note));
+
+    // "E&xit" from the tray during a test: the clocks go back before the end.
+    Click(dialog, kTestButton);
+    E2E_CHECK(StatusBegins(dialog, "Testing the graphics core clock"));
+    E2E_CHECK_EQ(0u, sim.Exit());
+    E2E_CHECK_EQ(gfx, chip.GfxMHz());
+    E2E_CHECK_EQ(mem, chip.MemMHz());
+}
+
+E2E_SCENARIO(clock_test_that_stops_the_machine_is_told_at_the_next_start)
+{
+    WriteDword(kSettingsKey, "MEM Max", 183);
+    {
+        Chip chip;
+        Sim sim = Sim::Start("", "board=TNT2 memok=180 memhang=165");
+        HWND dialog = OpenClockTest(sim, StartShown(&sim, &chip), 1);
+        Click(dialog, kFindButton);
+        E2E_CHECK(sim.WaitExit(60000) != STILL_ACTIVE);
+    }
+    uint32_t stoppedAt = 0;
+    E2E_CHECK(ReadDword(kSettingsKey, "Clock Test", &stoppedAt));
+    E2E_CHECK_MSG(stoppedAt > 165 && stoppedAt < 170, stoppedAt);  // a memory clock, not yet told
+    const std::string mhz = std::to_string(stoppedAt) + " MHz";
+    {
+        Chip chip;
+        Sim sim = Sim::Start("", "board=TNT2 memok=180 memhang=180");
+        HWND box = WaitForDialog(sim, kClockTestTitle);
+        E2E_REQUIRE(box);
+        E2E_CHECK_EQ("The last clock test stopped at " + mhz + " without finishing; the machine may have "
+                     "stopped responding. " + mhz + " is treated as too high.",
+                     StaticTexts(box));
+        Shot("clock_test_hang_message", box);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        HWND dialog = OpenClockTest(sim, StartShown(&sim, &chip), 1);
+        Click(dialog, kFindButton);
+        E2E_CHECK(StatusBegins(dialog, "No errors up to ", 120000));
+        E2E_CHECK_MSG(Text(dialog, kStatus).find("just below " + mhz) != std::string::npos, Text(dialog, kStatus));
+        E2E_CHECK_EQ(0u, sim.Exit());
+    }
+    {
+        // A clean test at or above that clock clears it; this start says nothing.
+        Chip chip;
+        E2E_REQUIRE(chip.Prepare("board=TNT2", 0, 170));
+        Sim sim = Sim::Start("", "board=TNT2 memok=180 memhang=180");
+        HWND dialog = OpenClockTest(sim, StartShown(&sim, &chip), 1);
+        Click(dialog, kTestButton);
+        E2E_CHECK(StatusBegins(dialog, "Testing the memory clock at 170 MHz"));
+        PumpFor(3000);
+        Click(dialog, kStopButton);
+        E2E_CHECK(StatusBegins(dialog, "Stopped."));
+        E2E_CHECK(!ReadDword(kSettingsKey, "Clock Test", &stoppedAt));
+        E2E_CHECK_EQ(0u, sim.Exit());
+    }
+}
