@@ -19,7 +19,6 @@ import argparse
 import os
 import struct
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import nsis_packed  # noqa: E402
@@ -221,7 +220,6 @@ def main(argv):
     allowed = set()
     for path in options.allow:
         allowed |= load_allow_list(path)
-    failed = False
 
     def report(path, shown=None):
         summary, imports, problems = check(path, allowed, options.gui)
@@ -234,20 +232,9 @@ def main(argv):
             print(f"{shown}: {problem}")
         return bool(problems)
 
-    for path in options.programs:
-        failed = report(path) or failed
-        if not options.packed:
-            continue
-        with tempfile.TemporaryDirectory() as folder:
-            try:
-                packed = nsis_packed.unpack(path, folder)
-            except OSError as error:
-                print(f"{os.path.basename(path)}: {error}")
-                failed = True
-                continue
-            for program in packed:
-                failed = report(program, nsis_packed.shown_name(program, folder, path)) or failed
-    return 1 if failed else 0
+    passed = nsis_packed.check_all(options.programs, lambda path, shown: not report(path, shown),
+                                   options.packed)
+    return 0 if passed else 1
 
 
 if __name__ == "__main__":

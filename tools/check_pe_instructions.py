@@ -21,7 +21,6 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import nsis_packed  # noqa: E402
@@ -117,20 +116,8 @@ def main(argv):
     parser.add_argument("files", nargs="+")
     options = parser.parse_args(argv)
 
-    passed = True
-    for path in options.files:
-        passed = check(options.objdump, path, os.path.basename(path)) and passed
-        if not options.packed:
-            continue
-        with tempfile.TemporaryDirectory() as folder:
-            try:
-                packed = nsis_packed.unpack(path, folder)
-            except OSError as error:
-                print(f"{os.path.basename(path)}: {error}")
-                passed = False
-                continue
-            for program in packed:
-                passed = check(options.objdump, program, nsis_packed.shown_name(program, folder, path)) and passed
+    passed = nsis_packed.check_all(options.files, lambda path, shown: check(options.objdump, path, shown),
+                                   options.packed)
     return 0 if passed else 1
 
 

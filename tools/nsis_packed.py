@@ -8,6 +8,7 @@ plug-in runs on the user's machine as much as the setup's own stub does.
 import os
 import shutil
 import subprocess
+import tempfile
 
 PROGRAM_SUFFIXES = (".exe", ".dll")
 
@@ -36,3 +37,24 @@ def unpack(setup, folder):
 def shown_name(path, folder, setup):
     """How a packed program is named in a report: SETUP!$PLUGINSDIR/System.dll."""
     return os.path.basename(setup) + "!" + os.path.relpath(path, folder).replace(os.sep, "/")
+
+
+def check_all(paths, check, packed):
+    """Runs CHECK(path, shown) on each of PATHS and, with PACKED, on every
+    program each setup packs; True when every check passed. A setup that
+    cannot be unpacked fails."""
+    passed = True
+    for path in paths:
+        passed = check(path, os.path.basename(path)) and passed
+        if not packed:
+            continue
+        with tempfile.TemporaryDirectory() as folder:
+            try:
+                programs = unpack(path, folder)
+            except OSError as error:
+                print(f"{os.path.basename(path)}: {error}")
+                passed = False
+                continue
+            for program in programs:
+                passed = check(program, shown_name(program, folder, path)) and passed
+    return passed
