@@ -7,6 +7,7 @@
 //             forwarder names, and the identification check on the address
 //             Wine hands back and on a page without access (the guarded
 //             read must catch the fault)
+//     guard   the guarded read's handler, handed each fault report directly
 //     driver  VELKOR.VXD, a stand-in beside this program: the request it
 //             receives, the window over the address it answers, and a zero
 //             address refused
@@ -17,6 +18,7 @@
 
 // First: it renames GetSystemDirectory back before the seams are declared.
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_guard_frame.h"
 
 #include "platform/dpmi_mapping.h"
 #include "board/register_mapping.h"
@@ -104,6 +106,37 @@ int ProbeDpmi()
     return 0;
 }
 
+// The guarded read's handler, handed each report a host may make of the
+// read: every fault code at the guarded instruction is stepped over, and the
+// same codes anywhere else are passed on untouched. One line per case:
+// "guard_CODE_WHERE=disposition faulted eip-advance eax".
+void ProbeGuardHandler()
+{
+    static const uint8_t guardedRead[4] = {0x8B, 0x02, 0x90, 0x90};
+    static const uint8_t otherRead[4] = {0x8B, 0x00, 0x90, 0x90};
+    static const DWORD codes[] = {EXCEPTION_ACCESS_VIOLATION, EXCEPTION_IN_PAGE_ERROR,
+                                  EXCEPTION_ILLEGAL_INSTRUCTION, EXCEPTION_PRIV_INSTRUCTION,
+                                  EXCEPTION_BREAKPOINT};
+    for (DWORD code : codes) {
+        for (int at = 0; at < 2; ++at) {
+            const uint8_t* where = at == 0 ? guardedRead : otherRead;
+            EXCEPTION_RECORD record = {};
+            record.ExceptionCode = code;
+            CONTEXT context = {};
+            context.Eip = static_cast<DWORD>(reinterpret_cast<uintptr_t>(where));
+            context.Eax = 0x12345678u;
+            GuardFrame frame = {nullptr, nullptr, 0};
+            EXCEPTION_DISPOSITION disposition = GuardedReadFaultHandler(&record, &frame, &context, nullptr);
+            printf("guard_%08lX_%s=%s %lu %lu %08lX\n", static_cast<unsigned long>(code),
+                   at == 0 ? "guarded" : "elsewhere",
+                   disposition == ExceptionContinueExecution ? "continue" : "search",
+                   static_cast<unsigned long>(frame.faulted),
+                   static_cast<unsigned long>(context.Eip - reinterpret_cast<uintptr_t>(where)),
+                   static_cast<unsigned long>(context.Eax));
+        }
+    }
+}
+
 int ProbeDriver()
 {
     typedef void(WINAPI * LastRequest)(uint32_t*, uint32_t*, uint32_t*);
@@ -153,6 +186,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "dpmi") == 0) {
             result |= ProbeDpmi();
+        } else if (strcmp(argv[i], "guard") == 0) {
+            ProbeGuardHandler();
         } else if (strcmp(argv[i], "driver") == 0) {
             result |= ProbeDriver();
         } else {

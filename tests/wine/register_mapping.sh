@@ -13,7 +13,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-timeout 60 wine "$probe" dpmi driver > "$work/probe.out" 2> "$work/probe.err"
+timeout 60 wine "$probe" dpmi guard driver > "$work/probe.out" 2> "$work/probe.err"
 rc=$?
 cat "$work/probe.out"
 [ "$rc" -eq 0 ] || fail "the probe ended with $rc (a crash ends with the low byte of its exception code)"
@@ -47,6 +47,18 @@ else
 fi
 [ "$(value chain)" = intact ] || fail "the exception chain at fs:[0] changed across the guarded read"
 [ "$(value survived)" = 1 ] || fail "the probe did not survive the guarded read"
+
+# The handler, whatever the host calls the fault: stepped over at the guarded
+# read (all ones read, two bytes on), passed on untouched anywhere else; a
+# breakpoint is no fault of a read.
+for code in C0000005 C0000006 C000001D C0000096; do
+    [ "$(value "guard_${code}_guarded")" = "continue 1 2 FFFFFFFF" ] ||
+        fail "the handler did not step over $code at the guarded read: '$(value "guard_${code}_guarded")'"
+    [ "$(value "guard_${code}_elsewhere")" = "search 0 0 12345678" ] ||
+        fail "the handler took $code raised elsewhere: '$(value "guard_${code}_elsewhere")'"
+done
+[ "$(value guard_80000003_guarded)" = "search 0 0 12345678" ] ||
+    fail "the handler took a breakpoint at the guarded read: '$(value guard_80000003_guarded)'"
 
 # VELKOR.VXD, the stand-in: the record it received, the address it answered.
 [ "$(value driver_open)" = opened ] || fail "Wine did not open the stand-in VELKOR.VXD"

@@ -26,6 +26,11 @@ private:
     bool refused_ = false;
 };
 
+// The guarded read's handler, reachable for the probe that hands it the
+// reports each kind of host makes.
+EXCEPTION_DISPOSITION __cdecl GuardedReadFaultHandler(EXCEPTION_RECORD* record, void* establisherFrame,
+                                                      CONTEXT* context, void* dispatcherContext);
+
 // The chip's registers at linear addresses of this process, in pieces: the
 // whole aperture from VELKOR.VXD, or the pieces DPMI mapped. Offsets no piece
 // carries read as all ones and are not written. GuardedRead32 catches the

@@ -11,12 +11,25 @@ namespace {
 // handler steps over.
 const uint8_t kReadOpcode[2] = {0x8B, 0x02};
 
-EXCEPTION_DISPOSITION __cdecl ReadFaultHandler(EXCEPTION_RECORD* record, void* establisherFrame, CONTEXT* context,
-                                               void* /*dispatcherContext*/)
+// How a read with nothing behind it is reported depends on the host: an
+// access violation or an in-page error on Windows, but some hypervisors
+// hand a 32-bit process's page fault to Wine with the wrong trap number, and
+// it arrives as an illegal (or privileged) instruction at the reading
+// instruction. The opcode check keeps any of them ours only there.
+bool IsReadFaultCode(DWORD code)
+{
+    return code == EXCEPTION_ACCESS_VIOLATION || code == EXCEPTION_IN_PAGE_ERROR ||
+           code == EXCEPTION_ILLEGAL_INSTRUCTION || code == EXCEPTION_PRIV_INSTRUCTION;
+}
+
+}  // namespace
+
+EXCEPTION_DISPOSITION __cdecl GuardedReadFaultHandler(EXCEPTION_RECORD* record, void* establisherFrame,
+                                                      CONTEXT* context, void* /*dispatcherContext*/)
 {
     if (record->ExceptionFlags & kGuardUnwindFlags)
         return ExceptionContinueSearch;
-    if (record->ExceptionCode != EXCEPTION_ACCESS_VIOLATION && record->ExceptionCode != EXCEPTION_IN_PAGE_ERROR)
+    if (!IsReadFaultCode(record->ExceptionCode))
         return ExceptionContinueSearch;
     const uint8_t* code = reinterpret_cast<const uint8_t*>(context->Eip);
     if (code[0] != kReadOpcode[0] || code[1] != kReadOpcode[1])
@@ -27,6 +40,8 @@ EXCEPTION_DISPOSITION __cdecl ReadFaultHandler(EXCEPTION_RECORD* record, void* e
     return ExceptionContinueExecution;
 }
 
+namespace {
+
 // Not inlined, so that the instruction stays in one small, fixed place.
 __attribute__((noinline)) uint32_t GuardedReadDword(volatile uint8_t* address, uint32_t* faulted)
 {
@@ -34,7 +49,7 @@ __attribute__((noinline)) uint32_t GuardedReadDword(volatile uint8_t* address, u
     uint32_t fault;
     __asm__ __volatile__(VELKOR_GUARD_LINK "movl (%%edx), %%eax\n\t" VELKOR_GUARD_UNLINK
                          : "=a"(value), [faulted] "=&r"(fault)
-                         : "d"(address), [handler] "i"(ReadFaultHandler)
+                         : "d"(address), [handler] "i"(GuardedReadFaultHandler)
                          : "memory", "cc");
     *faulted = fault;
     return value;
