@@ -7,7 +7,7 @@
 #include "platform/register_window.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
-#include "platform/test_memory.h"
+#include "platform/video_blocks.h"
 #include "platform/ticks.h"
 
 // Where the hardware and the operating system are reached. Velkor.exe plugs
@@ -20,5 +20,5 @@ struct Platform {
     Ticks* ticks = nullptr;
     Registry* registry = nullptr;
     PhysicalMemory* physicalMemory = nullptr;  // the way to the chip when VELKOR.VXD is missing
-    TestMemory* testMemory = nullptr;          // video memory for the clock test
+    VideoBlocks* videoBlocks = nullptr;          // video memory for the clock test
 };

@@ -3,7 +3,7 @@
 #include "board/board_detect.h"
 #include "clock/clock_programming.h"
 #include "clock/pll_search.h"
-#include "settings/board_table.h"
+#include "board/board_table.h"
 #include "settings/boot_store.h"
 #include "settings/boot_word.h"
 #include "settings/companion_paths.h"

@@ -5,7 +5,7 @@
 #include "app_state.h"
 #include "clock/clock_programming.h"
 #include "clock/pll_model.h"
-#include "settings/board_table.h"
+#include "board/board_table.h"
 #include "settings/boot_restore.h"
 #include "settings/boot_store.h"
 

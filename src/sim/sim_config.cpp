@@ -373,10 +373,10 @@ uint32_t SimVideoMemoryMiB(const SimConfig& config)
     return kind == BoardKind::Gravenor || kind == BoardKind::GravenorPro ? 32 : 16;
 }
 
-SimTestMemoryLimits SimTestMemoryLimitsOf(const SimConfig& config)
+SimVideoBlocksLimits SimVideoBlocksLimitsOf(const SimConfig& config)
 {
     const BoardClocks& clocks = DefaultClocksOf(SimDetectedBoard(config).deviceId);
-    SimTestMemoryLimits limits;
+    SimVideoBlocksLimits limits;
     limits.memOkMHz = config.memOkMHz ? config.memOkMHz : clocks.memMHz * 6 / 5;
     limits.gfxOkMHz = config.gfxOkMHz ? config.gfxOkMHz : clocks.gfxMHz * 6 / 5;
     limits.memHangMHz = config.memHangMHz ? config.memHangMHz : limits.memOkMHz * 5 / 4;
@@ -422,8 +422,8 @@ void ApplySimConfig(SimPc* pc, const SimConfig& config)
         const uint32_t code = vram == 32 ? 0 : vram == 4 ? 1 : vram == 8 ? 2 : 3;
         chip.Poke32(kTntMemorySizeOffset, code);
     }
-    pc->testMemory.SetBoard(kind);
-    pc->testMemory.SetLimits(SimTestMemoryLimitsOf(config));
+    pc->videoBlocks.SetBoard(kind);
+    pc->videoBlocks.SetLimits(SimVideoBlocksLimitsOf(config));
 
     pc->driver.SetMode(config.driver);
     pc->physicalMemory.SetMode(config.dpmi);

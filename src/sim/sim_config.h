@@ -30,7 +30,7 @@
 
 #include "sim/sim_driver.h"
 #include "sim/sim_physical_memory.h"
-#include "sim/sim_test_memory.h"
+#include "sim/sim_video_blocks.h"
 
 class SimPc;
 
@@ -88,4 +88,4 @@ uint32_t SimDefaultPllWord(uint16_t deviceId, bool crystal14, bool ddr, uint32_t
 // The video memory's size and limits for the detected board, the defaults
 // filled in.
 uint32_t SimVideoMemoryMiB(const SimConfig& config);
-SimTestMemoryLimits SimTestMemoryLimitsOf(const SimConfig& config);
+SimVideoBlocksLimits SimVideoBlocksLimitsOf(const SimConfig& config);

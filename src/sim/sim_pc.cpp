@@ -10,7 +10,7 @@ SimPc::SimPc(uint8_t* chipStorage)
       physicalMemory(&trace, &chip),
       system(&trace),
       display(&trace),
-      testMemory(&chip)
+      videoBlocks(&chip)
 {
 }
 
@@ -24,7 +24,7 @@ SimPc::SimPc(uint8_t* chipStorage)
     platform.ticks = &ticks;
     platform.registry = nullptr;
     platform.physicalMemory = &physicalMemory;
-    platform.testMemory = &testMemory;
+    platform.videoBlocks = &videoBlocks;
     return platform;
 }
 

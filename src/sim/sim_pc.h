@@ -15,7 +15,7 @@
 #include "sim/sim_pci_bus.h"
 #include "sim/sim_physical_memory.h"
 #include "sim/sim_system.h"
-#include "sim/sim_test_memory.h"
+#include "sim/sim_video_blocks.h"
 #include "sim/sim_ticks.h"
 #include "sim/sim_trace.h"
 
@@ -45,5 +45,5 @@ public:
     SimPhysicalMemory physicalMemory;
     SimSystem system;
     SimDisplay display;
-    SimTestMemory testMemory;  // needs SetStorage before it hands out anything
+    SimVideoBlocks videoBlocks;  // needs SetStorage before it hands out anything
 };

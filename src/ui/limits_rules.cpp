@@ -3,7 +3,7 @@
 #include <limits.h>
 
 #include "app_state.h"
-#include "settings/board_table.h"
+#include "board/board_table.h"
 
 LimitsWork CurrentLimits()
 {

@@ -4,7 +4,7 @@
 #include "settings/boot_store.h"
 #include "settings/settings_store.h"
 #include "settings_fixture.h"
-#include "ui/setup_switches.h"
+#include "ui/arbolt_switches.h"
 
 namespace {
 
@@ -118,59 +118,59 @@ TEST_F(BootRecordsRemoval, AMachineWithoutRecordsGetsNoKeys)
     }
 }
 
-TEST(SetupSwitch, WholeWordsInAnyCaseAfterEitherSwitchCharacterAndNothingElse)
+TEST(ArboltSwitch, WholeWordsInAnyCaseAfterEitherSwitchCharacterAndNothingElse)
 {
     struct Case {
         const char* tail;
-        SetupSwitch expected;
+        ArboltSwitch expected;
     } cases[] = {
-        {"-running", SetupSwitch::Running},
-        {"/RUNNING  ", SetupSwitch::Running},
-        {"-Uninstall", SetupSwitch::Uninstall},
-        {"/uninstall\t", SetupSwitch::Uninstall},
-        {"-uninstaller", SetupSwitch::BadUsage},
-        {"-uninstall now", SetupSwitch::BadUsage},
-        {"-run", SetupSwitch::BadUsage},
-        {"-running now", SetupSwitch::BadUsage},
-        {"-board x", SetupSwitch::BadUsage},
-        {"/", SetupSwitch::BadUsage},
-        {"uninstall", SetupSwitch::None},
-        {"", SetupSwitch::None},
+        {"-running", ArboltSwitch::Running},
+        {"/RUNNING  ", ArboltSwitch::Running},
+        {"-Uninstall", ArboltSwitch::Uninstall},
+        {"/uninstall\t", ArboltSwitch::Uninstall},
+        {"-uninstaller", ArboltSwitch::BadUsage},
+        {"-uninstall now", ArboltSwitch::BadUsage},
+        {"-run", ArboltSwitch::BadUsage},
+        {"-running now", ArboltSwitch::BadUsage},
+        {"-board x", ArboltSwitch::BadUsage},
+        {"/", ArboltSwitch::BadUsage},
+        {"uninstall", ArboltSwitch::None},
+        {"", ArboltSwitch::None},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tail);
-        EXPECT_EQ(c.expected, ParseSetupSwitch(c.tail));
+        EXPECT_EQ(c.expected, ParseArboltSwitch(c.tail));
     }
-    EXPECT_EQ(SetupSwitch::None, ParseSetupSwitch(nullptr));
+    EXPECT_EQ(ArboltSwitch::None, ParseArboltSwitch(nullptr));
 }
 
-TEST(SetupSwitch, TheBoardCheckAndTheUninstallersQuotedCompanion)
+TEST(ArboltSwitch, TheBoardCheckAndTheUninstallersQuotedCompanion)
 {
     struct Case {
         const char* tail;
-        SetupSwitch expected;
+        ArboltSwitch expected;
         const char* path;
     } cases[] = {
-        {"-board", SetupSwitch::Board, ""},
-        {"/BOARD ", SetupSwitch::Board, ""},
-        {"-boards", SetupSwitch::BadUsage, ""},
-        {"-uninstall \"C:\\My Velkor\\Arbolt.exe\"", SetupSwitch::Uninstall, "C:\\My Velkor\\Arbolt.exe"},
-        {"-uninstall \"C:\\V\\Arbolt.exe\" ", SetupSwitch::Uninstall, "C:\\V\\Arbolt.exe"},
-        {"-uninstall \"C:\\V\\Arbolt.exe", SetupSwitch::BadUsage, ""},
-        {"-uninstall C:\\V\\Arbolt.exe", SetupSwitch::BadUsage, ""},
-        {"-uninstall \"C:\\V\\Arbolt.exe\" x", SetupSwitch::BadUsage, ""},
-        {"-uninstall \"\"", SetupSwitch::BadUsage, ""},
-        {"-running \"C:\\V\\Arbolt.exe\"", SetupSwitch::BadUsage, ""},
+        {"-board", ArboltSwitch::Board, ""},
+        {"/BOARD ", ArboltSwitch::Board, ""},
+        {"-boards", ArboltSwitch::BadUsage, ""},
+        {"-uninstall \"C:\\My Velkor\\Arbolt.exe\"", ArboltSwitch::Uninstall, "C:\\My Velkor\\Arbolt.exe"},
+        {"-uninstall \"C:\\V\\Arbolt.exe\" ", ArboltSwitch::Uninstall, "C:\\V\\Arbolt.exe"},
+        {"-uninstall \"C:\\V\\Arbolt.exe", ArboltSwitch::BadUsage, ""},
+        {"-uninstall C:\\V\\Arbolt.exe", ArboltSwitch::BadUsage, ""},
+        {"-uninstall \"C:\\V\\Arbolt.exe\" x", ArboltSwitch::BadUsage, ""},
+        {"-uninstall \"\"", ArboltSwitch::BadUsage, ""},
+        {"-running \"C:\\V\\Arbolt.exe\"", ArboltSwitch::BadUsage, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tail);
         char path[256] = "unchanged";
-        EXPECT_EQ(c.expected, ParseSetupSwitch(c.tail, path, sizeof path));
+        EXPECT_EQ(c.expected, ParseArboltSwitch(c.tail, path, sizeof path));
         EXPECT_STREQ(c.path, path);
     }
     // A path longer than the buffer is no path the uninstaller gave.
     char small[8];
-    EXPECT_EQ(SetupSwitch::BadUsage, ParseSetupSwitch("-uninstall \"C:\\Velkor\\Arbolt.exe\"", small, sizeof small));
+    EXPECT_EQ(ArboltSwitch::BadUsage, ParseArboltSwitch("-uninstall \"C:\\Velkor\\Arbolt.exe\"", small, sizeof small));
 }
 
 }  // namespace

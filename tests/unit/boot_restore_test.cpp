@@ -11,7 +11,7 @@
 #include "clock/pll_model.h"
 #include "counting_registry.h"
 #include "registry_under_test.h"
-#include "settings/board_table.h"
+#include "board/board_table.h"
 #include "settings/boot_restore.h"
 #include "settings/boot_store.h"
 #include "settings/boot_word.h"

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "clock/pll_search.h"
-#include "settings/clock_test_record.h"
+#include "clock_test/note.h"
 #include "settings_fixture.h"
-#include "ui/clock_test_job.h"
-#include "ui/clock_test_search.h"
+#include "clock_test/job.h"
+#include "clock_test/search.h"
 
 namespace {
 

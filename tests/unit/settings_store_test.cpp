@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "clock/pll_search.h"
-#include "settings/board_table.h"
+#include "board/board_table.h"
 #include "settings/settings_store.h"
 #include "settings_fixture.h"
 

@@ -67,7 +67,7 @@ TEST(SimConfigParse, EveryKeyTakesItsValue)
     EXPECT_EQ(SimDriverMode::Refuse, c.driver);
     EXPECT_EQ(SimDpmiMode::Fault, c.dpmi);
     EXPECT_EQ(8u, c.vramMiB);
-    const SimTestMemoryLimits limits = SimTestMemoryLimitsOf(c);
+    const SimVideoBlocksLimits limits = SimVideoBlocksLimitsOf(c);
     EXPECT_EQ(160u, limits.memOkMHz);
     EXPECT_EQ(130u, limits.gfxOkMHz);
     EXPECT_EQ(170u, limits.memHangMHz);
@@ -86,7 +86,7 @@ TEST(SimConfigParse, EveryKeyTakesItsValue)
     };
     for (const Defaults& d : defaults) {
         const SimConfig config = Parse(d.text);
-        const SimTestMemoryLimits l = SimTestMemoryLimitsOf(config);
+        const SimVideoBlocksLimits l = SimVideoBlocksLimitsOf(config);
         EXPECT_EQ(d.memOk, l.memOkMHz) << d.text;
         EXPECT_EQ(d.gfxOk, l.gfxOkMHz) << d.text;
         EXPECT_EQ(d.memHang, l.memHangMHz) << d.text;

@@ -47,7 +47,7 @@ protected:
     void AttachVideoMemory()
     {
         videoStorage.assign(2 * (32u << 20) / 4, 0);
-        pc->testMemory.SetStorage(videoStorage.data(), 32u << 20);
+        pc->videoBlocks.SetStorage(videoStorage.data(), 32u << 20);
     }
 
     std::vector<uint8_t> chipStorage;  // before pc: the chip lives in it

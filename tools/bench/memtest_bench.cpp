@@ -11,30 +11,30 @@
 #include <chrono>
 #include <vector>
 
-#include "memtest/mem_test.h"
+#include "clock_test/engine.h"
 
 namespace {
 
 // The buffer in 1 MiB blocks, as the DirectDraw seam hands out video memory.
-class PlainMemory final : public TestMemory {
+class PlainMemory final : public VideoBlocks {
 public:
     explicit PlainMemory(uint32_t mib) : words_(size_t(mib) << 18), blocks_(mib) {}
     uint32_t Open(char*, uint32_t) override { return blocks_; }
     void Close() override {}
     uint32_t BlockCount() override { return blocks_; }
     uint32_t BlockBytes(uint32_t) override { return 1u << 20; }
-    TestMemoryResult Lock(uint32_t block, TestBlockView* view) override
+    VideoBlocksResult Lock(uint32_t block, VideoBlockView* view) override
     {
         *view = {words_.data() + (size_t(block) << 18), 1024, 256, 1024, 0xFFFFFFFFu};
-        return TestMemoryResult::Ok;
+        return VideoBlocksResult::Ok;
     }
     void Unlock(uint32_t) override {}
-    TestMemoryResult Copy(uint32_t from, uint32_t to) override
+    VideoBlocksResult Copy(uint32_t from, uint32_t to) override
     {
         memcpy(words_.data() + (size_t(to) << 18), words_.data() + (size_t(from) << 18), 1u << 20);
-        return TestMemoryResult::Ok;
+        return VideoBlocksResult::Ok;
     }
-    TestMemoryResult Restore() override { return TestMemoryResult::Ok; }
+    VideoBlocksResult Restore() override { return VideoBlocksResult::Ok; }
     uint8_t* Bytes() { return reinterpret_cast<uint8_t*>(words_.data()); }
 
 private:

@@ -11,7 +11,7 @@ Win32SystemInfo gSystem;
 Win32Display gDisplay;
 Win32Ticks gTicks;
 Win32Registry gRegistry;
-Win32TestMemory gTestMemory;
+Win32VideoBlocks gVideoBlocks;
 
 }  // namespace
 
@@ -25,5 +25,5 @@ void InstallWin32Platform(Platform* target)
     platform.ticks = &gTicks;
     platform.registry = &gRegistry;
     platform.physicalMemory = &gPhysicalMemory;
-    platform.testMemory = &gTestMemory;
+    platform.videoBlocks = &gVideoBlocks;
 }

@@ -121,7 +121,7 @@ struct IDirectDrawSurface;
 // that Velkor still starts where there is no DirectX (Windows 95 before
 // OSR2). Surfaces are locked without the system-wide lock, which would
 // freeze the machine while the test reads them.
-class Win32TestMemory final : public TestMemory {
+class Win32VideoBlocks final : public VideoBlocks {
 public:
     static const uint32_t kMaxBlocks = 64;
 
@@ -129,10 +129,10 @@ public:
     void Close() override;
     uint32_t BlockCount() override { return count_; }
     uint32_t BlockBytes(uint32_t block) override { return block < count_ ? rowWords_ * rows_ * 4 : 0; }
-    TestMemoryResult Lock(uint32_t block, TestBlockView* view) override;
+    VideoBlocksResult Lock(uint32_t block, VideoBlockView* view) override;
     void Unlock(uint32_t block) override;
-    TestMemoryResult Copy(uint32_t from, uint32_t to) override;
-    TestMemoryResult Restore() override;
+    VideoBlocksResult Copy(uint32_t from, uint32_t to) override;
+    VideoBlocksResult Restore() override;
 
 private:
     HMODULE library_ = nullptr;

@@ -81,13 +81,13 @@ SimMachineSetup InstallSimMachine(char* problem, int problemSize)
     // Windows page by page as the clock test touches it.
     const uint32_t videoBytes = SimVideoMemoryMiB(config) << 20;
     void* video = VirtualAlloc(NULL, 2 * videoBytes, MEM_COMMIT, PAGE_READWRITE);
-    pc.testMemory.SetStorage(static_cast<uint32_t*>(video), video ? videoBytes : 0);
-    pc.testMemory.SetHangHook(EndAsAResetWould, nullptr);
+    pc.videoBlocks.SetStorage(static_cast<uint32_t*>(video), video ? videoBytes : 0);
+    pc.videoBlocks.SetHangHook(EndAsAResetWould, nullptr);
 
     InstallWin32Platform(&gApp.platform);
     gApp.platform.ports = &pc.bus;
     gApp.platform.driver = &pc.driver;
     gApp.platform.physicalMemory = &pc.physicalMemory;
-    gApp.platform.testMemory = &pc.testMemory;
+    gApp.platform.videoBlocks = &pc.videoBlocks;
     return SimMachineSetup::Ready;
 }

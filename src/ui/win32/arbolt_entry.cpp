@@ -8,7 +8,7 @@
 #include "settings/boot_restore.h"
 #include "ui/start_switches.h"
 #include "ui/win32/double_precision.h"
-#include "ui/win32/setup_commands.h"
+#include "ui/win32/arbolt_commands.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ int RunArbolt(const char* commandLine)
     // malformed switch ends here, before the chip or the registry is
     // touched: its caller must not read "done" from a log-on restore.
     char companionPath[256];
-    SetupSwitch setup = ParseSetupSwitch(CommandLineTail(commandLine), companionPath, sizeof companionPath);
-    if (setup == SetupSwitch::BadUsage)
-        return static_cast<int>(SetupOutcome::BadUsage);
-    if (setup != SetupSwitch::None)
-        return RunSetupCommand(setup, companionPath);
+    ArboltSwitch setup = ParseArboltSwitch(CommandLineTail(commandLine), companionPath, sizeof companionPath);
+    if (setup == ArboltSwitch::BadUsage)
+        return static_cast<int>(ArboltOutcome::BadUsage);
+    if (setup != ArboltSwitch::None)
+        return RunArboltCommand(setup, companionPath);
     return static_cast<int>(RestoreKeptClocks());
 }

@@ -1,4 +1,4 @@
-// The clock test dialog: the jobs of ui/clock_test_job, run in slices from a
+// The clock test dialog: the jobs of clock_test/job, run in slices from a
 // timer so that every window keeps repainting and moving while they run.
 #include "ui/win32/ui_win32.h"
 
@@ -7,7 +7,7 @@
 #include "app_state.h"
 #include "../res/resource.h"
 #include "clock/pll_search.h"
-#include "ui/clock_test_job.h"
+#include "clock_test/job.h"
 #include "ui/win32/main_controls.h"
 #include "ui/win32/window_handles.h"
 

@@ -1,4 +1,4 @@
-#include "memtest/mem_patterns.h"
+#include "clock_test/patterns.h"
 
 namespace {
 

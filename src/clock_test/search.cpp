@@ -1,4 +1,4 @@
-#include "ui/clock_test_search.h"
+#include "clock_test/search.h"
 
 #include "clock/clock_programming.h"
 #include "clock/pll_model.h"

@@ -1,4 +1,4 @@
-#include "settings/board_table.h"
+#include "board/board_table.h"
 
 // Indexed by BoardKind. TNT2 and TNT2 M64 are the same board as far as clocks
 // go; the two GeForce 256 boards share the core but not the memory.

@@ -40,7 +40,7 @@ uint32_t StoredBits(const DDPIXELFORMAT& format)
 
 }  // namespace
 
-uint32_t Win32TestMemory::Open(char* why, uint32_t whySize)
+uint32_t Win32VideoBlocks::Open(char* why, uint32_t whySize)
 {
     Close();
     Say(why, whySize, "");
@@ -109,7 +109,7 @@ uint32_t Win32TestMemory::Open(char* why, uint32_t whySize)
     return count_;
 }
 
-void Win32TestMemory::Close()
+void Win32VideoBlocks::Close()
 {
     for (uint32_t i = 0; i < count_; ++i)
         surfaces_[i]->Release();
@@ -122,62 +122,62 @@ void Win32TestMemory::Close()
     library_ = nullptr;
 }
 
-TestMemoryResult Win32TestMemory::Lock(uint32_t block, TestBlockView* view)
+VideoBlocksResult Win32VideoBlocks::Lock(uint32_t block, VideoBlockView* view)
 {
     if (block >= count_)
-        return TestMemoryResult::Failed;
+        return VideoBlocksResult::Failed;
     DDSURFACEDESC desc;
     ZeroMemory(&desc, sizeof(desc));
     desc.dwSize = sizeof(desc);
     const HRESULT locked = surfaces_[block]->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_NOSYSLOCK, nullptr);
     if (locked == DDERR_SURFACELOST)
-        return TestMemoryResult::Lost;
+        return VideoBlocksResult::Lost;
     if (FAILED(locked))
-        return TestMemoryResult::Failed;
+        return VideoBlocksResult::Failed;
     if (!desc.lpSurface || desc.lPitch % 4 != 0 || static_cast<uint32_t>(desc.lPitch) < rowWords_ * 4) {
         surfaces_[block]->Unlock(desc.lpSurface);
-        return TestMemoryResult::Failed;
+        return VideoBlocksResult::Failed;
     }
     view->base = static_cast<volatile uint32_t*>(desc.lpSurface);
     view->rowWords = rowWords_;
     view->rows = rows_;
     view->pitchWords = static_cast<uint32_t>(desc.lPitch) / 4;
     view->bitMask = bitMask_;
-    return TestMemoryResult::Ok;
+    return VideoBlocksResult::Ok;
 }
 
-void Win32TestMemory::Unlock(uint32_t block)
+void Win32VideoBlocks::Unlock(uint32_t block)
 {
     if (block < count_)
         surfaces_[block]->Unlock(nullptr);
 }
 
-TestMemoryResult Win32TestMemory::Copy(uint32_t from, uint32_t to)
+VideoBlocksResult Win32VideoBlocks::Copy(uint32_t from, uint32_t to)
 {
     if (from >= count_ || to >= count_ || from == to)
-        return TestMemoryResult::Failed;
+        return VideoBlocksResult::Failed;
     IDirectDrawSurface* target = surfaces_[to];
     HRESULT result = target->Blt(nullptr, surfaces_[from], nullptr, DDBLT_WAIT, nullptr);
     // Blt only queues the copy: wait until the chip has done it.
     const DWORD start = GetTickCount();
     while (SUCCEEDED(result) && (result = target->GetBltStatus(DDGBS_ISBLTDONE)) == DDERR_WASSTILLDRAWING) {
         if (GetTickCount() - start > kCopyTimeoutMs)
-            return TestMemoryResult::Failed;
+            return VideoBlocksResult::Failed;
         Sleep(0);
     }
     if (result == DDERR_SURFACELOST)
-        return TestMemoryResult::Lost;
-    return SUCCEEDED(result) ? TestMemoryResult::Ok : TestMemoryResult::Failed;
+        return VideoBlocksResult::Lost;
+    return SUCCEEDED(result) ? VideoBlocksResult::Ok : VideoBlocksResult::Failed;
 }
 
-TestMemoryResult Win32TestMemory::Restore()
+VideoBlocksResult Win32VideoBlocks::Restore()
 {
     if (count_ == 0)
-        return TestMemoryResult::Failed;
+        return VideoBlocksResult::Failed;
     // A surface that cannot come back (another pixel format now) ends the test.
     for (uint32_t i = 0; i < count_; ++i) {
         if (surfaces_[i]->IsLost() == DDERR_SURFACELOST && FAILED(surfaces_[i]->Restore()))
-            return TestMemoryResult::Failed;
+            return VideoBlocksResult::Failed;
     }
-    return TestMemoryResult::Ok;
+    return VideoBlocksResult::Ok;
 }

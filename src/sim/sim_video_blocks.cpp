@@ -1,4 +1,4 @@
-#include "sim/sim_test_memory.h"
+#include "sim/sim_video_blocks.h"
 
 #include <string.h>
 
@@ -35,14 +35,14 @@ uint32_t BitCount(uint32_t x)
 
 }  // namespace
 
-void SimTestMemory::SetStorage(uint32_t* words, uint32_t capacityBytes)
+void SimVideoBlocks::SetStorage(uint32_t* words, uint32_t capacityBytes)
 {
     memory_ = words;
     written_ = words ? words + capacityBytes / 4 : nullptr;
     capacityBytes_ = words ? capacityBytes : 0;
 }
 
-void SimTestMemory::SetLimits(const SimTestMemoryLimits& limits)
+void SimVideoBlocks::SetLimits(const SimVideoBlocksLimits& limits)
 {
     limits_ = limits;
     random_ = (static_cast<uint64_t>(limits.seed) << 32 | ~limits.seed) ^ 0x9E3779B97F4A7C15ull;
@@ -51,13 +51,13 @@ void SimTestMemory::SetLimits(const SimTestMemoryLimits& limits)
     hung_ = false;  // a machine set up anew runs again
 }
 
-void SimTestMemory::SetHangHook(SimHangHook hook, void* context)
+void SimVideoBlocks::SetHangHook(SimHangHook hook, void* context)
 {
     hangHook_ = hook;
     hangContext_ = context;
 }
 
-double SimTestMemory::ErrorsPerMiB(double excessMHz)
+double SimVideoBlocks::ErrorsPerMiB(double excessMHz)
 {
     if (!(excessMHz > 0))
         return 0;
@@ -65,7 +65,7 @@ double SimTestMemory::ErrorsPerMiB(double excessMHz)
     return rate < kWordsPerMiB ? rate : kWordsPerMiB;
 }
 
-double SimTestMemory::MemoryMHz() const
+double SimVideoBlocks::MemoryMHz() const
 {
     const double crystal = (chip_->Peek32(kStrapOffset) & kStrapCrystal14MHz) ? kCrystal14MHz : kCrystal13MHz;
     double mhz = PllWordToMHz(chip_->Peek32(kMemPllOffset), crystal);
@@ -75,13 +75,13 @@ double SimTestMemory::MemoryMHz() const
     return mhz;
 }
 
-double SimTestMemory::GraphicsMHz() const
+double SimVideoBlocks::GraphicsMHz() const
 {
     const double crystal = (chip_->Peek32(kStrapOffset) & kStrapCrystal14MHz) ? kCrystal14MHz : kCrystal13MHz;
     return PllWordToMHz(chip_->Peek32(kGfxPllOffset), crystal);
 }
 
-uint32_t SimTestMemory::Open(char* why, uint32_t whySize)
+uint32_t SimVideoBlocks::Open(char* why, uint32_t whySize)
 {
     Close();
     const uint32_t mib = ReadVideoMemoryMiB(kind_, chip_);
@@ -110,15 +110,15 @@ uint32_t SimTestMemory::Open(char* why, uint32_t whySize)
     return blockCount_;
 }
 
-void SimTestMemory::Close()
+void SimVideoBlocks::Close()
 {
     blockCount_ = 0;
     lost_ = false;
 }
 
-bool SimTestMemory::Usable(TestMemoryResult* result)
+bool SimVideoBlocks::Usable(VideoBlocksResult* result)
 {
-    *result = TestMemoryResult::Failed;
+    *result = VideoBlocksResult::Failed;
     if (hung_ || blockCount_ == 0)
         return false;
     if (ToWholeMHz(MemoryMHz()) > limits_.memHangMHz || ToWholeMHz(GraphicsMHz()) > limits_.gfxHangMHz) {
@@ -136,41 +136,41 @@ bool SimTestMemory::Usable(TestMemoryResult* result)
         memset(written_ + kScreenBytes / 4, 0xFF, blockCount_ * kBlockBytes);
     }
     if (lost_) {
-        *result = TestMemoryResult::Lost;
+        *result = VideoBlocksResult::Lost;
         return false;
     }
-    *result = TestMemoryResult::Ok;
+    *result = VideoBlocksResult::Ok;
     return true;
 }
 
-TestMemoryResult SimTestMemory::Lock(uint32_t block, TestBlockView* view)
+VideoBlocksResult SimVideoBlocks::Lock(uint32_t block, VideoBlockView* view)
 {
-    TestMemoryResult result;
+    VideoBlocksResult result;
     if (!Usable(&result))
         return result;
     if (block >= blockCount_)
-        return TestMemoryResult::Failed;
+        return VideoBlocksResult::Failed;
     view->base = BlockWords(block);
     view->rowWords = kBlockRowWords;
     view->rows = kBlockBytes / 4 / kBlockRowWords;
     view->pitchWords = kBlockRowWords;
     view->bitMask = kBitMask;
-    return TestMemoryResult::Ok;
+    return VideoBlocksResult::Ok;
 }
 
-void SimTestMemory::Unlock(uint32_t block)
+void SimVideoBlocks::Unlock(uint32_t block)
 {
     if (block < blockCount_ && !hung_ && !lost_)
         Settle(block, ErrorsPerMiB(MemoryMHz() - limits_.memOkMHz));
 }
 
-TestMemoryResult SimTestMemory::Copy(uint32_t from, uint32_t to)
+VideoBlocksResult SimVideoBlocks::Copy(uint32_t from, uint32_t to)
 {
-    TestMemoryResult result;
+    VideoBlocksResult result;
     if (!Usable(&result))
         return result;
     if (from >= blockCount_ || to >= blockCount_ || from == to)
-        return TestMemoryResult::Failed;
+        return VideoBlocksResult::Failed;
     const uint32_t* source = BlockWords(from);
     uint32_t* target = BlockWords(to);
     for (uint32_t i = 0; i < kBlockBytes / 4; ++i)
@@ -178,20 +178,20 @@ TestMemoryResult SimTestMemory::Copy(uint32_t from, uint32_t to)
     // The chip reads and writes the memory at the memory clock, and its own
     // engine runs at the core clock: both can spoil the copy.
     Settle(to, ErrorsPerMiB(MemoryMHz() - limits_.memOkMHz) + ErrorsPerMiB(GraphicsMHz() - limits_.gfxOkMHz));
-    return TestMemoryResult::Ok;
+    return VideoBlocksResult::Ok;
 }
 
-TestMemoryResult SimTestMemory::Restore()
+VideoBlocksResult SimVideoBlocks::Restore()
 {
     if (hung_ || blockCount_ == 0)
-        return TestMemoryResult::Failed;
+        return VideoBlocksResult::Failed;
     pllWords_[0] = chip_->Peek32(kGfxPllOffset);
     pllWords_[1] = chip_->Peek32(kMemPllOffset);
     lost_ = false;
-    return TestMemoryResult::Ok;
+    return VideoBlocksResult::Ok;
 }
 
-uint32_t SimTestMemory::NextRandom()
+uint32_t SimVideoBlocks::NextRandom()
 {
     random_ ^= random_ >> 12;
     random_ ^= random_ << 25;
@@ -199,7 +199,7 @@ uint32_t SimTestMemory::NextRandom()
     return static_cast<uint32_t>((random_ * 0x2545F4914F6CDD1Dull) >> 32);
 }
 
-void SimTestMemory::Settle(uint32_t block, double errorsPerMiB)
+void SimVideoBlocks::Settle(uint32_t block, double errorsPerMiB)
 {
     uint32_t* words = BlockWords(block);
     uint32_t* seen = written_ + (words - memory_);

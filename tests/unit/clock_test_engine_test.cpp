@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "memtest/mem_test.h"
+#include "clock_test/engine.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ const uint32_t kStuckRow = 10, kStuckColumn = 20, kGap = 0x6A6A6A6Au;
 
 // Two blocks whose rows are 96 words of 128: the CPU works on a copy made at
 // Lock, and at Unlock the words it changed go into the cells through the fault.
-class FaultyMemory final : public TestMemory {
+class FaultyMemory final : public VideoBlocks {
 public:
     explicit FaultyMemory(Fault fault) : fault_(fault), cells_(2 * kBlockCells, kGap), view_(kBlockCells) {}
 
@@ -30,15 +30,15 @@ public:
     void Close() override {}
     uint32_t BlockCount() override { return 2; }
     uint32_t BlockBytes(uint32_t) override { return kRowWords * kRows * 4; }
-    TestMemoryResult Lock(uint32_t block, TestBlockView* view) override
+    VideoBlocksResult Lock(uint32_t block, VideoBlockView* view) override
     {
         if (fault_ == Fault::LostOnce && ++locks == 3)
-            return TestMemoryResult::Lost;
+            return VideoBlocksResult::Lost;
         for (uint32_t c = 0; c < kBlockCells; ++c)
             view_[c] = Cell(block, Aliased(c));
         presented_ = view_;
         *view = {view_.data(), kRowWords, kRows, kPitch, fault_ == Fault::XByteLost ? 0x00FFFFFFu : 0xFFFFFFFFu};
-        return TestMemoryResult::Ok;
+        return VideoBlocksResult::Ok;
     }
     void Unlock(uint32_t block) override
     {
@@ -49,17 +49,17 @@ public:
             Store(block, Aliased(c), view_[c]);
         }
     }
-    TestMemoryResult Copy(uint32_t from, uint32_t to) override
+    VideoBlocksResult Copy(uint32_t from, uint32_t to) override
     {
         for (uint32_t c = 0; c < kBlockCells; ++c)
             Cell(to, c) = Cell(from, c) & (fault_ == Fault::CopyDropsBit ? ~0x80u : ~0u);
-        return TestMemoryResult::Ok;
+        return VideoBlocksResult::Ok;
     }
-    TestMemoryResult Restore() override
+    VideoBlocksResult Restore() override
     {
         ++restores;
         cells_.assign(cells_.size(), 0xFFFFFFFFu);
-        return TestMemoryResult::Ok;
+        return VideoBlocksResult::Ok;
     }
 
     int locks = 0, restores = 0, gapWrites = 0;
@@ -161,15 +161,15 @@ TEST(MemTestRun, CyclesPatternsAndRefusesWhatCannotRun)
     EXPECT_EQ(uint64_t(2 * kRowWords * kRows * 4) * (kMemoryClockPatternCount + 4 + 1), test.totals.bytesTested);
     EXPECT_EQ(0u, test.totals.errors.count);
 
-    struct OneBlock final : TestMemory {
+    struct OneBlock final : VideoBlocks {
         uint32_t Open(char*, uint32_t) override { return 1; }
         void Close() override {}
         uint32_t BlockCount() override { return 1; }
         uint32_t BlockBytes(uint32_t) override { return 4096; }
-        TestMemoryResult Lock(uint32_t, TestBlockView*) override { return TestMemoryResult::Failed; }
+        VideoBlocksResult Lock(uint32_t, VideoBlockView*) override { return VideoBlocksResult::Failed; }
         void Unlock(uint32_t) override {}
-        TestMemoryResult Copy(uint32_t, uint32_t) override { return TestMemoryResult::Ok; }
-        TestMemoryResult Restore() override { return TestMemoryResult::Ok; }
+        VideoBlocksResult Copy(uint32_t, uint32_t) override { return VideoBlocksResult::Ok; }
+        VideoBlocksResult Restore() override { return VideoBlocksResult::Ok; }
     } single;
     MemTestBegin(&test, &single, kCoreClockPatterns, kCoreClockPatternCount, 1);
     EXPECT_EQ(MemTestStatus::Failed, MemTestContinue(&test, 1 << 20));  // copies need two blocks

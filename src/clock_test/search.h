@@ -1,6 +1,6 @@
 #pragma once
 // "Find Highest" without windows, memory or time: which clock to try next,
-// given how the clocks tried so far came out. The job (clock_test_job.h)
+// given how the clocks tried so far came out. The job (job.h)
 // runs each step for as long as it must and reports clean or not; this
 // decides the next step, and when the search is over, what was found.
 //

@@ -1,6 +1,6 @@
-#include "memtest/mem_test.h"
+#include "clock_test/engine.h"
 
-#include "memtest/mem_patterns.h"
+#include "clock_test/patterns.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -14,13 +14,13 @@ const uint32_t kPieceWords = 256;
 
 enum class Step { Done, Lost, Failed };
 
-bool IsCopySource(TestMemory* memory, uint32_t block, uint32_t blockCount)
+bool IsCopySource(VideoBlocks* memory, uint32_t block, uint32_t blockCount)
 {
     return (block & 1) == 0 && block + 1 < blockCount &&
            memory->BlockBytes(block) == memory->BlockBytes(block + 1);
 }
 
-bool TakesPart(const Sweep& sweep, TestMemory* memory, uint32_t block, uint32_t blockCount)
+bool TakesPart(const Sweep& sweep, VideoBlocks* memory, uint32_t block, uint32_t blockCount)
 {
     switch (sweep.blocks) {
     case SweepBlocks::CopySources:
@@ -34,7 +34,7 @@ bool TakesPart(const Sweep& sweep, TestMemory* memory, uint32_t block, uint32_t 
 
 // The number of the block's first word in the whole memory. A copy target
 // expects its source's words.
-uint32_t FirstWordOf(TestMemory* memory, const Sweep& sweep, uint32_t block)
+uint32_t FirstWordOf(VideoBlocks* memory, const Sweep& sweep, uint32_t block)
 {
     if (sweep.blocks == SweepBlocks::CopyTargets)
         --block;
@@ -136,7 +136,7 @@ void VerifyThenInvertPiece(const Piece& piece, bool descending, MemTestErrors* e
 }
 
 // One row of a block, in pieces, in the sweep's direction.
-void SweepRow(MemTest* test, const PatternPlan& plan, const Sweep& sweep, const TestBlockView& view,
+void SweepRow(MemTest* test, const PatternPlan& plan, const Sweep& sweep, const VideoBlockView& view,
               uint32_t block, uint32_t row, uint32_t firstWord)
 {
     // The block is locked and nothing else writes it until Unlock, which the
@@ -176,11 +176,11 @@ void SweepRow(MemTest* test, const PatternPlan& plan, const Sweep& sweep, const 
 Step SweepBlock(MemTest* test, const PatternPlan& plan, const Sweep& sweep, uint32_t block, uint32_t budget,
                 uint32_t* spent)
 {
-    TestMemory* memory = test->memory;
-    TestBlockView view;
-    const TestMemoryResult locked = memory->Lock(block, &view);
-    if (locked != TestMemoryResult::Ok)
-        return locked == TestMemoryResult::Lost ? Step::Lost : Step::Failed;
+    VideoBlocks* memory = test->memory;
+    VideoBlockView view;
+    const VideoBlocksResult locked = memory->Lock(block, &view);
+    if (locked != VideoBlocksResult::Ok)
+        return locked == VideoBlocksResult::Lost ? Step::Lost : Step::Failed;
     if (view.rows == 0 || view.rowWords == 0 || view.rowWords > view.pitchWords) {
         memory->Unlock(block);
         return Step::Failed;
@@ -206,9 +206,9 @@ Step SweepBlock(MemTest* test, const PatternPlan& plan, const Sweep& sweep, uint
 
 Step CopyBlock(MemTest* test, uint32_t block, uint32_t* spent)
 {
-    const TestMemoryResult copied = test->memory->Copy(block, block + 1);
-    if (copied != TestMemoryResult::Ok)
-        return copied == TestMemoryResult::Lost ? Step::Lost : Step::Failed;
+    const VideoBlocksResult copied = test->memory->Copy(block, block + 1);
+    if (copied != VideoBlocksResult::Ok)
+        return copied == VideoBlocksResult::Lost ? Step::Lost : Step::Failed;
     *spent += test->memory->BlockBytes(block);
     ++test->block;
     return Step::Done;
@@ -216,7 +216,7 @@ Step CopyBlock(MemTest* test, uint32_t block, uint32_t* spent)
 
 // A pass that would touch nothing (copies need two blocks of one size)
 // would spin without end.
-bool CanRun(const PatternPlan& plan, TestMemory* memory, uint32_t blockCount)
+bool CanRun(const PatternPlan& plan, VideoBlocks* memory, uint32_t blockCount)
 {
     for (uint32_t i = 0; i < plan.sweepCount; ++i) {
         if (plan.sweeps[i].blocks != SweepBlocks::All && !IsCopySource(memory, 0, blockCount))
@@ -239,7 +239,7 @@ void StartPass(MemTest* test)
 
 }  // namespace
 
-void MemTestBegin(MemTest* test, TestMemory* memory, const MemTestPattern* patterns, uint32_t count,
+void MemTestBegin(MemTest* test, VideoBlocks* memory, const MemTestPattern* patterns, uint32_t count,
                   uint32_t seed)
 {
     *test = MemTest();
@@ -286,7 +286,7 @@ MemTestStatus MemTestContinue(MemTest* test, uint32_t bytes)
             // The contents went with the surfaces (a display mode change):
             // what was written is gone, so the pass starts again. Not an error.
             StartPass(test);
-            return test->memory->Restore() == TestMemoryResult::Failed ? MemTestStatus::Failed
+            return test->memory->Restore() == VideoBlocksResult::Failed ? MemTestStatus::Failed
                                                                          : MemTestStatus::Working;
         }
     }

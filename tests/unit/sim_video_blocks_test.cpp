@@ -4,27 +4,27 @@
 #include <vector>
 
 #include "board/video_memory.h"
-#include "memtest/mem_test.h"
+#include "clock_test/engine.h"
 #include "sim_fixture.h"
 
 namespace {
 
-class SimTestMemoryTest : public SimPcTest {
+class SimVideoBlocksTest : public SimPcTest {
 protected:
-    SimTestMemoryTest() { AttachVideoMemory(); }
+    SimVideoBlocksTest() { AttachVideoMemory(); }
 
     uint32_t Open(const char* config)
     {
         Configure(config);
         char why[80];
-        return pc->testMemory.Open(why, sizeof(why));
+        return pc->videoBlocks.Open(why, sizeof(why));
     }
 
     // Passes of one pattern over every block.
     MemTestTotals Run(MemTestPattern pattern, uint32_t passes)
     {
         MemTest test;
-        MemTestBegin(&test, &pc->testMemory, &pattern, 1, 5);
+        MemTestBegin(&test, &pc->videoBlocks, &pattern, 1, 5);
         while (test.totals.passes < passes) {
             if (MemTestContinue(&test, 1 << 20) == MemTestStatus::Failed)
                 break;
@@ -36,13 +36,13 @@ protected:
     // the words that came back wrong.
     uint32_t WriteBlock(uint32_t block, bool random)
     {
-        TestBlockView view;
-        EXPECT_EQ(TestMemoryResult::Ok, pc->testMemory.Lock(block, &view));
+        VideoBlockView view;
+        EXPECT_EQ(VideoBlocksResult::Ok, pc->videoBlocks.Lock(block, &view));
         std::vector<uint32_t> wrote(view.rows * view.pitchWords, 0x00C3C3C3u);
         std::mt19937 next(block);
         for (size_t i = 0; i < wrote.size(); ++i)
             view.base[i] = wrote[i] = random ? next() : wrote[i];
-        pc->testMemory.Unlock(block);
+        pc->videoBlocks.Unlock(block);
         uint32_t bad = 0;
         for (size_t i = 0; i < wrote.size(); ++i)
             bad += ((view.base[i] ^ wrote[i]) & view.bitMask) != 0;
@@ -52,7 +52,7 @@ protected:
 
 // The size where each family keeps it, and blocks only between the visible
 // screen (3 MiB) and the top 1 MiB.
-TEST_F(SimTestMemoryTest, SizeFromTheChipBlocksOffTheScreenAndTheTop)
+TEST_F(SimVideoBlocksTest, SizeFromTheChipBlocksOffTheScreenAndTheTop)
 {
     struct Case {
         const char* config;
@@ -73,13 +73,13 @@ TEST_F(SimTestMemoryTest, SizeFromTheChipBlocksOffTheScreenAndTheTop)
         EXPECT_EQ(c.blocks, Open(c.config));
         EXPECT_EQ(c.mib, ReadVideoMemoryMiB(c.kind, &pc->chip));
         for (uint32_t block = 0; block < c.blocks; ++block) {
-            TestBlockView view;
-            ASSERT_EQ(TestMemoryResult::Ok, pc->testMemory.Lock(block, &view));
+            VideoBlockView view;
+            ASSERT_EQ(VideoBlocksResult::Ok, pc->videoBlocks.Lock(block, &view));
             const size_t first = (view.base - videoStorage.data()) * 4;
             const size_t end = first + size_t(view.rows) * view.pitchWords * 4;
             EXPECT_GE(first, 3u << 20);
             EXPECT_LE(end, size_t(c.mib - 1) << 20);
-            pc->testMemory.Unlock(block);
+            pc->videoBlocks.Unlock(block);
         }
     }
     pc->chip.Poke32(0x100000, 0x103);  // a part that shares system memory
@@ -90,7 +90,7 @@ TEST_F(SimTestMemoryTest, SizeFromTheChipBlocksOffTheScreenAndTheTop)
 
 // The TNT2's memory runs at 149.8 MHz: errors rise steeply above memok=, far
 // more on switching bits than on constant data, and repeat for the same seed.
-TEST_F(SimTestMemoryTest, MemoryErrsAboveItsCleanClockMostlyWhereBitsSwitch)
+TEST_F(SimVideoBlocksTest, MemoryErrsAboveItsCleanClockMostlyWhereBitsSwitch)
 {
     MemTestTotals runs[2];
     for (MemTestTotals& run : runs) {
@@ -132,21 +132,21 @@ TEST_F(SimTestMemoryTest, MemoryErrsAboveItsCleanClockMostlyWhereBitsSwitch)
     }
 }
 
-TEST_F(SimTestMemoryTest, AHangStopsTheMachineALostBlockIsNoError)
+TEST_F(SimVideoBlocksTest, AHangStopsTheMachineALostBlockIsNoError)
 {
     int hangs = 0;
-    pc->testMemory.SetHangHook([](void* count) { ++*static_cast<int*>(count); }, &hangs);
+    pc->videoBlocks.SetHangHook([](void* count) { ++*static_cast<int*>(count); }, &hangs);
     Open("memok=140 memhang=149");
-    TestBlockView view;
-    EXPECT_EQ(TestMemoryResult::Failed, pc->testMemory.Lock(0, &view));
-    EXPECT_EQ(TestMemoryResult::Failed, pc->testMemory.Copy(0, 1));
+    VideoBlockView view;
+    EXPECT_EQ(VideoBlocksResult::Failed, pc->videoBlocks.Lock(0, &view));
+    EXPECT_EQ(VideoBlocksResult::Failed, pc->videoBlocks.Copy(0, 1));
     EXPECT_EQ(1, hangs);
-    EXPECT_TRUE(pc->testMemory.Hung());
+    EXPECT_TRUE(pc->videoBlocks.Hung());
 
     // On a GeForce every clock write resets the display mode: the blocks go.
     Open("board=Gravenor");
     MemTest test;
-    MemTestBegin(&test, &pc->testMemory, kMemoryClockPatterns, 2, 1);
+    MemTestBegin(&test, &pc->videoBlocks, kMemoryClockPatterns, 2, 1);
     EXPECT_EQ(MemTestStatus::Working, MemTestContinue(&test, 8 << 20));
     pc->chip.Poke32(kMemPllOffset, pc->chip.Peek32(kMemPllOffset) + 0x100);  // N + 1
     while (test.totals.passes < 2)

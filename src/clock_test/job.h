@@ -6,12 +6,12 @@
 //
 // Whatever ends a job, the clocks that ran before it are written back and
 // read back. A job never saves settings and never writes boot records; it
-// keeps only the clock test note (settings/clock_test_record.h) up to date.
+// keeps only the clock test note (clock_test/note.h) up to date.
 #include <stdint.h>
 
-#include "memtest/mem_test.h"
-#include "settings/clock_test_record.h"
-#include "ui/clock_test_search.h"
+#include "clock_test/engine.h"
+#include "clock_test/note.h"
+#include "clock_test/search.h"
 
 enum class ClockTestMode : uint32_t { Test, FindHighest };
 

@@ -9,7 +9,7 @@
 // `rowWords` 32-bit words, `pitchWords` apart. Only the bits of `bitMask`
 // are stored (a 32-bit XRGB surface does not keep its X byte), so only those
 // are compared.
-struct TestBlockView {
+struct VideoBlockView {
     volatile uint32_t* base;
     uint32_t rowWords;
     uint32_t rows;
@@ -17,13 +17,13 @@ struct TestBlockView {
     uint32_t bitMask;
 };
 
-enum class TestMemoryResult : uint32_t {
+enum class VideoBlocksResult : uint32_t {
     Ok,
     Lost,    // the blocks were lost (a display mode change): Restore, then write them again
     Failed,  // the system refused; the test cannot go on
 };
 
-class TestMemory {
+class VideoBlocks {
 public:
     // Takes as many blocks as the driver grants, up to the free video memory
     // it reports. The number of blocks; 0 when the test is unavailable, with
@@ -35,14 +35,14 @@ public:
     virtual uint32_t BlockBytes(uint32_t block) = 0;  // rowWords * rows * 4
     // Locked without the system-wide lock (a locked surface must not freeze
     // the machine); Unlock after every successful Lock.
-    virtual TestMemoryResult Lock(uint32_t block, TestBlockView* view) = 0;
+    virtual VideoBlocksResult Lock(uint32_t block, VideoBlockView* view) = 0;
     virtual void Unlock(uint32_t block) = 0;
     // The chip copies block `from` into block `to` (same size) with its own
     // engine, which runs on the graphics core clock. Returns when the copy is done.
-    virtual TestMemoryResult Copy(uint32_t from, uint32_t to) = 0;
+    virtual VideoBlocksResult Copy(uint32_t from, uint32_t to) = 0;
     // After Lost: makes every block usable again; their contents are gone.
-    virtual TestMemoryResult Restore() = 0;
+    virtual VideoBlocksResult Restore() = 0;
 
 protected:
-    ~TestMemory() = default;
+    ~VideoBlocks() = default;
 };

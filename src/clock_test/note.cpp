@@ -1,4 +1,4 @@
-#include "settings/clock_test_record.h"
+#include "clock_test/note.h"
 
 #include "app_state.h"
 #include "clock/pll_search.h"

@@ -2,11 +2,11 @@
 // The video memory test, in the manner of memory testers: one small function
 // per pattern, all listed in one table. Every pass writes all the memory
 // first and then reads it all back, since reads through the PCI/AGP aperture
-// are slow. Portable: video memory is reached only through TestMemory, and
+// are slow. Portable: video memory is reached only through VideoBlocks, and
 // the caller slices the work (MemTestContinue) so that windows stay alive.
 #include <stdint.h>
 
-#include "platform/test_memory.h"
+#include "platform/video_blocks.h"
 
 enum class MemTestPattern : uint32_t {
     OwnAddress,           // each word holds its own address: address-line faults
@@ -49,7 +49,7 @@ enum class MemTestStatus : uint32_t {
 const uint32_t kMemTestMaxPatterns = 16;
 
 struct MemTest {
-    TestMemory* memory = nullptr;
+    VideoBlocks* memory = nullptr;
     MemTestPattern patterns[kMemTestMaxPatterns] = {};
     uint32_t patternCount = 0;
     uint32_t seed = 0;
@@ -65,7 +65,7 @@ struct MemTest {
 
 // Starts a run that cycles through `patterns` (one pass each, in turn) on the
 // blocks `memory` has open; totals start at zero.
-void MemTestBegin(MemTest* test, TestMemory* memory, const MemTestPattern* patterns, uint32_t count,
+void MemTestBegin(MemTest* test, VideoBlocks* memory, const MemTestPattern* patterns, uint32_t count,
                   uint32_t seed);
 
 // Does about `bytes` more of the work (at least one row, or one block copy),

@@ -5,7 +5,7 @@
 // the title rule, the board list or the display driver's key into its script.
 #include <stdint.h>
 
-enum class SetupSwitch : uint32_t {
+enum class ArboltSwitch : uint32_t {
     None,       // the log-on restore
     Running,    // "-running", "/running": only say whether Velkor runs
     Uninstall,  // "-uninstall ["PATH"]": remove the boot records unless Velkor runs
@@ -17,7 +17,7 @@ enum class SetupSwitch : uint32_t {
 };
 
 // Exit codes of the switches.
-enum class SetupOutcome : int {
+enum class ArboltOutcome : int {
     Done = 0,           // Velkor does not run; for "-uninstall" the records are gone; "-board": found
     NoBoard = 1,        // "-board": no supported board, or its registers cannot be reached
     VelkorRunning = 5,  // Velkor runs: nothing was changed (4 is arbolt-sim's bad set-up)
@@ -27,11 +27,11 @@ enum class SetupOutcome : int {
 // The whole word, in any case, after the program name (CommandLineTail());
 // blanks may follow it, anything else makes it BadUsage. A tail that does not
 // begin with "-" or "/" is no switch (None).
-SetupSwitch ParseSetupSwitch(const char* tail);
+ArboltSwitch ParseArboltSwitch(const char* tail);
 
 // As above; "-uninstall" may also be followed by one quoted path, the
 // companion of the installation being removed, which the uninstaller names
 // because it runs a copy of this program from elsewhere. The path goes to
 // path ("" when none is given); an empty, unquoted, unterminated or
 // too long one, or anything behind it, makes it BadUsage.
-SetupSwitch ParseSetupSwitch(const char* tail, char* path, uint32_t pathSize);
+ArboltSwitch ParseArboltSwitch(const char* tail, char* path, uint32_t pathSize);

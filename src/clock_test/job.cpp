@@ -1,4 +1,4 @@
-#include "ui/clock_test_job.h"
+#include "clock_test/job.h"
 
 #include "app_state.h"
 #include "board/video_memory.h"
@@ -55,7 +55,7 @@ void BeginStep(ClockTestJob* job, uint32_t mhz, uint32_t nowMs)
     if (LiveClock(job->domain) != mhz)
         ProgramClock(job->domain, mhz);
     const bool memory = job->domain == kMemDomain;
-    MemTestBegin(&job->test, gApp.platform.testMemory, memory ? kMemoryClockPatterns : kCoreClockPatterns,
+    MemTestBegin(&job->test, gApp.platform.videoBlocks, memory ? kMemoryClockPatterns : kCoreClockPatterns,
                  memory ? kMemoryClockPatternCount : kCoreClockPatternCount, nowMs ^ (mhz << 16));
     job->stepStartMs = nowMs;
 }
@@ -100,7 +100,7 @@ void EndJob(ClockTestJob* job, ClockTestState state)
         job->tooHigh = ClockTestNote{0, kMemDomain, false};
     WriteClockTestNote(job->tooHigh);
 
-    gApp.platform.testMemory->Close();
+    gApp.platform.videoBlocks->Close();
     job->state = state;
     gApp.ui.clockTestRunning = 0;
 }
@@ -119,9 +119,9 @@ void EndStep(ClockTestJob* job, uint32_t nowMs)
 
 // A part that keeps its frame buffer in system memory has no video memory of
 // its own to test.
-int OpenTestMemory(char* why, uint32_t whySize)
+int OpenVideoBlocks(char* why, uint32_t whySize)
 {
-    TestMemory* memory = gApp.platform.testMemory;
+    VideoBlocks* memory = gApp.platform.videoBlocks;
     if (ReadVideoMemoryMiB(gApp.boardKind, gApp.registers) == 0) {
         CopyText(why, whySize, "the board shares system memory");
         return 0;
@@ -141,9 +141,9 @@ int OpenTestMemory(char* why, uint32_t whySize)
 
 int ClockTestAvailable(char* why, uint32_t whySize)
 {
-    if (!OpenTestMemory(why, whySize))
+    if (!OpenVideoBlocks(why, whySize))
         return 0;
-    gApp.platform.testMemory->Close();
+    gApp.platform.videoBlocks->Close();
     return 1;
 }
 
@@ -154,7 +154,7 @@ int ClockTestBegin(ClockTestJob* job, ClockTestMode mode, uint32_t domain, uint3
     job->mode = mode;
     job->domain = domain;
     job->secondsPerClock = secondsPerClock;
-    if (!OpenTestMemory(job->why, sizeof job->why)) {
+    if (!OpenVideoBlocks(job->why, sizeof job->why)) {
         job->state = ClockTestState::Failed;
         return 0;
     }

@@ -3,20 +3,20 @@
 // per pattern with the bytes verified, the errors and the speed.
 #include <stdio.h>
 
-#include "memtest/mem_test.h"
+#include "clock_test/engine.h"
 #include "platform/win32/win32_platform.h"
 
 int main()
 {
     setvbuf(stdout, NULL, _IONBF, 0);
-    Win32TestMemory memory;
+    Win32VideoBlocks memory;
     char why[128];
     const uint32_t blocks = memory.Open(why, sizeof(why));
     printf("blocks=%lu\nwhy=%s\n", static_cast<unsigned long>(blocks), why);
     if (blocks == 0)
         return 2;
-    TestBlockView view;
-    if (memory.Lock(0, &view) == TestMemoryResult::Ok) {
+    VideoBlockView view;
+    if (memory.Lock(0, &view) == VideoBlocksResult::Ok) {
         printf("block=%lu words x %lu rows, pitch %lu, mask %08lX\n", static_cast<unsigned long>(view.rowWords),
                static_cast<unsigned long>(view.rows), static_cast<unsigned long>(view.pitchWords),
                static_cast<unsigned long>(view.bitMask));

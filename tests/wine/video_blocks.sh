@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Runs test_memory_probe.exe inside with-wine.sh: once on Wine's DirectDraw,
+# Runs video_blocks_probe.exe inside with-wine.sh: once on Wine's DirectDraw,
 # once with DDRAW.DLL taken away.
 #
-#   test_memory.sh PROBE_EXE
+#   video_blocks.sh PROBE_EXE
 set -uo pipefail
 
 probe=$1
-work=$(mktemp -d "$PWD/test_memory.XXXXXX")
+work=$(mktemp -d "$PWD/video_blocks.XXXXXX")
 failures=0
 fail() {
     echo "FAIL: $*"

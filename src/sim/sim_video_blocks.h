@@ -22,10 +22,10 @@
 #include <stdint.h>
 
 #include "app_state.h"
-#include "platform/test_memory.h"
+#include "platform/video_blocks.h"
 #include "sim/sim_chip.h"
 
-struct SimTestMemoryLimits {
+struct SimVideoBlocksLimits {
     uint32_t memOkMHz = 0;
     uint32_t gfxOkMHz = 0;
     uint32_t memHangMHz = 0;
@@ -35,7 +35,7 @@ struct SimTestMemoryLimits {
 
 typedef void (*SimHangHook)(void* context);
 
-class SimTestMemory final : public TestMemory {
+class SimVideoBlocks final : public VideoBlocks {
 public:
     static const uint32_t kScreenBytes = 3u << 20;
     static const uint32_t kReservedTopBytes = 1u << 20;
@@ -44,14 +44,14 @@ public:
     static const uint32_t kBitMask = 0x00FFFFFF;  // 32-bit XRGB: copies do not keep the X byte
     static const uint32_t kMaxBlocks = 64;
 
-    explicit SimTestMemory(SimChip* chip) : chip_(chip) {}
+    explicit SimVideoBlocks(SimChip* chip) : chip_(chip) {}
 
     // Memory for the board: `words` holds capacityBytes * 2 (the memory and
     // a copy of what it held at the last Unlock, to find what was written).
     // Owned by the caller; without it Open finds no video memory.
     void SetStorage(uint32_t* words, uint32_t capacityBytes);
     void SetBoard(BoardKind kind) { kind_ = kind; }
-    void SetLimits(const SimTestMemoryLimits& limits);
+    void SetLimits(const SimVideoBlocksLimits& limits);
     void SetHangHook(SimHangHook hook, void* context);
     bool Hung() const { return hung_; }
 
@@ -59,10 +59,10 @@ public:
     void Close() override;
     uint32_t BlockCount() override { return blockCount_; }
     uint32_t BlockBytes(uint32_t block) override { return block < blockCount_ ? kBlockBytes : 0; }
-    TestMemoryResult Lock(uint32_t block, TestBlockView* view) override;
+    VideoBlocksResult Lock(uint32_t block, VideoBlockView* view) override;
     void Unlock(uint32_t block) override;
-    TestMemoryResult Copy(uint32_t from, uint32_t to) override;
-    TestMemoryResult Restore() override;
+    VideoBlocksResult Copy(uint32_t from, uint32_t to) override;
+    VideoBlocksResult Restore() override;
 
     // Bit errors expected per MiB of random data at `excessMHz` above the
     // clock that is still clean (0 at or below it).
@@ -72,7 +72,7 @@ private:
     double MemoryMHz() const;
     double GraphicsMHz() const;
     // False after a hang or while the blocks are lost; *result says which.
-    bool Usable(TestMemoryResult* result);
+    bool Usable(VideoBlocksResult* result);
     // Writes reach the memory: the words of the block that changed since
     // the last time err at `errorsPerMiB`; the copy is brought up to date.
     void Settle(uint32_t block, double errorsPerMiB);
@@ -84,7 +84,7 @@ private:
     uint32_t* memory_ = nullptr;
     uint32_t* written_ = nullptr;  // what the memory held at the last Settle
     uint32_t capacityBytes_ = 0;
-    SimTestMemoryLimits limits_;
+    SimVideoBlocksLimits limits_;
     SimHangHook hangHook_ = nullptr;
     void* hangContext_ = nullptr;
     bool hung_ = false;

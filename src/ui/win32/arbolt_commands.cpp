@@ -1,4 +1,4 @@
-#include "ui/win32/setup_commands.h"
+#include "ui/win32/arbolt_commands.h"
 
 #include <windows.h>
 
@@ -33,19 +33,19 @@ int BoardAnswers()
 
 }  // namespace
 
-int RunSetupCommand(SetupSwitch command, const char* companionPath)
+int RunArboltCommand(ArboltSwitch command, const char* companionPath)
 {
-    if (command == SetupSwitch::Board) {
+    if (command == ArboltSwitch::Board) {
         // A running Velkor has found its board already.
         if (VelkorRuns() || BoardAnswers())
-            return static_cast<int>(SetupOutcome::Done);
-        return static_cast<int>(SetupOutcome::NoBoard);
+            return static_cast<int>(ArboltOutcome::Done);
+        return static_cast<int>(ArboltOutcome::NoBoard);
     }
     // A running Velkor could store new records right after they are gone,
     // and its files cannot be replaced: the caller must stop it first.
     if (VelkorRuns())
-        return static_cast<int>(SetupOutcome::VelkorRunning);
-    if (command == SetupSwitch::Uninstall) {
+        return static_cast<int>(ArboltOutcome::VelkorRunning);
+    if (command == ArboltSwitch::Uninstall) {
         // The uninstaller names the installation's companion, as it runs a
         // copy of this program that works even when the installed one is
         // gone; without a name, this program's own file is the one a log-on
@@ -58,5 +58,5 @@ int RunSetupCommand(SetupSwitch command, const char* companionPath)
         }
         RemoveBootRecords(companionPath);
     }
-    return static_cast<int>(SetupOutcome::Done);
+    return static_cast<int>(ArboltOutcome::Done);
 }

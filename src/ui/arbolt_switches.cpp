@@ -1,4 +1,4 @@
-#include "ui/setup_switches.h"
+#include "ui/arbolt_switches.h"
 
 static char LowerAscii(char c)
 {
@@ -38,30 +38,30 @@ static int TakeQuotedPath(const char* text, char* path, uint32_t pathSize)
     return *text == '"' && *SkipBlanks(text + 1) == '\0' && length > 0;
 }
 
-SetupSwitch ParseSetupSwitch(const char* tail, char* path, uint32_t pathSize)
+ArboltSwitch ParseArboltSwitch(const char* tail, char* path, uint32_t pathSize)
 {
     if (pathSize)
         path[0] = '\0';
     if (!tail || (tail[0] != '-' && tail[0] != '/'))
-        return SetupSwitch::None;
+        return ArboltSwitch::None;
     const char* rest = 0;
     if ((rest = AfterWord(tail + 1, "running")) && !*rest)
-        return SetupSwitch::Running;
+        return ArboltSwitch::Running;
     if ((rest = AfterWord(tail + 1, "board")) && !*rest)
-        return SetupSwitch::Board;
+        return ArboltSwitch::Board;
     if ((rest = AfterWord(tail + 1, "uninstall"))) {
         if (!*rest)
-            return SetupSwitch::Uninstall;
+            return ArboltSwitch::Uninstall;
         if (pathSize && TakeQuotedPath(rest, path, pathSize))
-            return SetupSwitch::Uninstall;
+            return ArboltSwitch::Uninstall;
         if (pathSize)
             path[0] = '\0';
     }
-    return SetupSwitch::BadUsage;
+    return ArboltSwitch::BadUsage;
 }
 
-SetupSwitch ParseSetupSwitch(const char* tail)
+ArboltSwitch ParseArboltSwitch(const char* tail)
 {
     char ignored[256];
-    return ParseSetupSwitch(tail, ignored, sizeof ignored);
+    return ParseArboltSwitch(tail, ignored, sizeof ignored);
 }

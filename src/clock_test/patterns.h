@@ -1,10 +1,10 @@
 #pragma once
 // The patterns of the video memory test: for each, the words it expects at
 // any place of the memory and the sweeps that write, check or copy them.
-// Internal to the engine (mem_test.cpp) and its tests.
+// Internal to the engine (engine.cpp) and its tests.
 #include <stdint.h>
 
-#include "memtest/mem_test.h"
+#include "clock_test/engine.h"
 
 // Fills out[0, count) with the pattern's words for the words numbered
 // first, first + 1, ... of the whole test memory (blocks laid end to end).
