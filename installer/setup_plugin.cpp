@@ -8,6 +8,11 @@
 // default folder in its place: a silent setup would then install somewhere
 // else and end with 0. The script reads /D itself from this and refuses.
 //
+// NameFault FOLDER: "1" when FOLDER holds a character Windows allows in no
+// name (< > " | ? * /, a control character, or ':' anywhere but after the
+// drive letter), else "0". NSIS drops such characters from a folder unasked,
+// so C:\a|b would become C:\ab: the script refuses the folder instead.
+//
 // ProductName FILE: the ProductName of FILE's version block ("" for none),
 // so that an earlier folder's Uninstall.exe counts as Velkor's only when it
 // says so itself.
@@ -66,6 +71,28 @@ void ReadProductName(char* path, char* name, int size)
     GlobalFree(block);
 }
 
+// Whether `folder` holds a character that no name may hold. The walk goes
+// by characters, not bytes: a trail byte of a double-byte character may be
+// any of them and is part of that character.
+bool HoldsNameFault(const char* folder)
+{
+    static const char kNeverInNames[] = "<>\"|?*/";
+    for (const char* c = folder; *c; c = CharNextA(c)) {
+        const unsigned char first = static_cast<unsigned char>(*c);
+        if (first < 32)
+            return true;
+        if (CharNextA(c) != c + 1)
+            continue;
+        if (*c == ':' && c != folder + 1)
+            return true;
+        for (const char* never = kNeverInNames; *never; ++never) {
+            if (*c == *never)
+                return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 extern "C" BOOL WINAPI SetupPluginEntry(HINSTANCE, DWORD, LPVOID)
@@ -88,4 +115,13 @@ extern "C" __declspec(dllexport) void __cdecl ProductName(HWND, int stringSize, 
     Pop(top, sizeof(path), path);
     ReadProductName(path, name, sizeof(name));
     Push(top, stringSize, name);
+}
+
+extern "C" __declspec(dllexport) void __cdecl NameFault(HWND, int stringSize, char*,
+                                                        NsisStackEntry** top, void*)
+{
+    if (stringSize <= 0 || !top) return;
+    char folder[1024];
+    Pop(top, sizeof(folder), folder);
+    Push(top, stringSize, HoldsNameFault(folder) ? "1" : "0");
 }

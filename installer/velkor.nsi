@@ -15,7 +15,8 @@
 ; Silent use: /S, /TRAY (the tray start when Windows starts) and /D=FOLDER
 ; (last, unquoted, spaces allowed). Exit codes: 0 done; 5 Velkor runs; 6 the
 ; folder was refused (it holds another program's files under Velkor's names,
-; its name is longer than 244 characters, or it cannot be made); 7 a file
+; its name is longer than 244 characters, holds a character that no name
+; may hold, or it cannot be made); 7 a file
 ; could not be written. With 5, 6 and 7 nothing was changed: the files are
 ; written and checked before an earlier installation elsewhere is moved, and
 ; what a failed run wrote goes again. NSIS itself replaces a /D folder it
@@ -114,6 +115,7 @@ Page custom NoBoardPage
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Velkor.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "&Run Velkor"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\ReadMe.txt"
@@ -289,8 +291,23 @@ Function CheckFolder
   ${Next}
 FunctionEnd
 
+; $Refusal when the folder $R0, as given, holds a character that no name may
+; hold: NSIS drops those unasked (C:\a|b would become C:\ab).
+Function FindNameFault
+  VelkorSetup::NameFault "$R0"
+  Pop $R3
+  ${If} $R3 != "0"
+    StrCpy $Refusal "Setup cannot install into $R0: a folder name cannot hold < > $\" | ? * / or control characters, nor a colon but after the drive letter. Please choose another folder."
+  ${EndIf}
+FunctionEnd
+
 Function FolderPageLeave
   Call CheckFolder
+  ${If} $Refusal == ""
+    ; $INSTDIR holds what NSIS kept of the folder typed: the typed one tells.
+    ${NSD_GetText} $mui.DirectoryPage.Directory $R0
+    Call FindNameFault
+  ${EndIf}
   ${If} $Refusal != ""
     MessageBox MB_OK|MB_ICONEXCLAMATION "$Refusal"
     Abort
@@ -317,6 +334,16 @@ Function NoBoardPage
   ${NSD_CreateLabel} 0 0 100% 100% "Setup found no graphics board in this computer that Velkor can drive. Velkor supports these NVIDIA boards:$\r$\n$\r$\n    RIVA TNT, RIVA TNT2, RIVA TNT2 Ultra$\r$\n    Vanta, TNT2 M64$\r$\n    GeForce 256 and GeForce 256 DDR$\r$\n$\r$\non Windows 95, 98 and ME.$\r$\n$\r$\nOn this computer Velkor will end without showing a window when you start it. Click Next to install it anyway, or Cancel to quit Setup."
   Pop $R0
   nsDialogs::Show
+FunctionEnd
+
+; Without a board Velkor would end at once without a window: the finish
+; page does not offer to run it then (unticked, so it does not run either).
+Function FinishPageShow
+  ${If} $BoardFound == 0
+    ${NSD_Uncheck} $mui.FinishPage.Run
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+    ${NSD_SetFocus} $mui.FinishPage.ShowReadme
+  ${EndIf}
 FunctionEnd
 
 ; Removes the folder $R0 and the folders around it up to $R1, each only when
@@ -513,7 +540,8 @@ SectionEnd
 
 ; $INSTDIR: the /D folder exactly as the command line names it, which NSIS
 ; may have replaced; $Refusal when no installation can go there (not a full
-; path, or a drive's top folder). Without /D nothing changes.
+; path, a drive's top folder, or a character that no name may hold). Without
+; /D nothing changes.
 Function TakeFolderAsGiven
   StrCpy $Refusal ""
   VelkorSetup::CommandLine
@@ -543,11 +571,12 @@ Function TakeFolderAsGiven
   StrCpy $INSTDIR $R0
   StrCpy $R3 $R0 2 1
   StrCpy $R4 $R0 2
-  ${If} $R3 == ":\"
-  ${OrIf} $R4 == "\\"
+  ${If} $R3 != ":\"
+  ${AndIf} $R4 != "\\"
+    StrCpy $Refusal "Setup cannot install into $R0: please give a full folder name, such as C:\Program Files\Velkor."
     Return
   ${EndIf}
-  StrCpy $Refusal "Setup cannot install into $R0: please give a full folder name, such as C:\Program Files\Velkor."
+  Call FindNameFault
 FunctionEnd
 
 Function .onInit

@@ -133,6 +133,29 @@ HWND WizardOf(DWORD processId)
     return nullptr;
 }
 
+// Next on the setup's wizard until the page showing a text beginning so is
+// up (a page takes Next only once it is up).
+bool NextUntil(DWORD processId, const char* page)
+{
+    return WaitUntil([&] {
+        Click(WizardOf(processId), IDOK);
+        return WaitUntil([&] { return ShowsTextBeginning(processId, page); }, 1000);
+    }, 20000);
+}
+
+// The exit code of a started setup, once it ended (ended by force, and
+// STILL_ACTIVE, when it does not).
+DWORD ExitCodeOf(PROCESS_INFORMATION* setup)
+{
+    WaitUntil([&] { return WaitForSingleObject(setup->hProcess, 0) == WAIT_OBJECT_0; }, 20000);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(setup->hProcess, &code);
+    if (code == STILL_ACTIVE)
+        TerminateProcess(setup->hProcess, 99);
+    CloseHandle(setup->hProcess);
+    return code;
+}
+
 bool FileExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -454,13 +477,7 @@ E2E_SCENARIO(installer_custom_folder_with_spaces_tray_start_and_a_running_velkor
                             20000));
         if (question)
             PostMessageA(question, WM_COMMAND, IDCANCEL, 0);
-        DWORD code = STILL_ACTIVE;
-        WaitUntil([&] { return WaitForSingleObject(setup.hProcess, 0) == WAIT_OBJECT_0; }, 20000);
-        GetExitCodeProcess(setup.hProcess, &code);
-        if (code == STILL_ACTIVE)
-            TerminateProcess(setup.hProcess, 99);
-        CloseHandle(setup.hProcess);
-        E2E_CHECK_EQ(kVelkorRunning, code);
+        E2E_CHECK_EQ(kVelkorRunning, ExitCodeOf(&setup));
         E2E_CHECK(FileExists(folder + "\\Velkor.exe"));
         E2E_CHECK(FileExists(StartupShortcut()));
         E2E_CHECK_EQ(ShortForm(folder), String(kSettingsKey, "Path"));
@@ -551,6 +568,14 @@ E2E_SCENARIO(installer_refuses_folders_it_cannot_use_and_takes_the_longest_it_ca
         // Folders NSIS would quietly swap for V1's
         {"silent install below a file", "C:\\Velkor Test File\\sub", kFolderRefused},
         {"silent install into a relative folder", "Velkor Test Relative", kFolderRefused},
+        // Characters Windows takes in no name, which NSIS would quietly drop
+        {"silent install into a folder with |", "C:\\Velkor Test\\a|b", kFolderRefused},
+        {"silent install into a folder with < and >", "C:\\Velkor Test\\<ab>", kFolderRefused},
+        {"silent install into a folder with a quote", "C:\\Velkor Test\\a\"b", kFolderRefused},
+        {"silent install into a folder with ? and *", "C:\\Velkor Test\\a?b*", kFolderRefused},
+        {"silent install into a folder with a tab", "C:\\Velkor Test\\a\tb", kFolderRefused},
+        {"silent install into a folder with a colon inside", "C:\\Velkor Test\\a:b", kFolderRefused},
+        {"silent install into a folder with a forward slash", "C:\\Velkor Test/ab", kFolderRefused},
     };
     WriteFileText("C:\\Velkor Test File", "a file where a folder would be");
     for (const auto& c : failing) {
@@ -561,6 +586,7 @@ E2E_SCENARIO(installer_refuses_folders_it_cannot_use_and_takes_the_longest_it_ca
         E2E_CHECK_EQ(ShortForm(v1) + "\\Arbolt.exe", String(kRunKey, "NvInitialize"));
         E2E_CHECK(!FileExists(c.folder + "\\Velkor.exe"));
     }
+    E2E_CHECK_MSG(!FileExists("C:\\Velkor Test"), "a folder refused for its name makes nothing on the way");
 
     DeleteFileA("C:\\Velkor Test File");
 
@@ -631,37 +657,57 @@ E2E_SCENARIO(installer_refuses_folders_it_cannot_use_and_takes_the_longest_it_ca
 
 // A user without a supported board (Wine's emulated ports answer no device)
 // hears it before choosing anything, and may leave: nothing is installed.
-E2E_SCENARIO(installer_tells_a_user_without_a_board_and_cancels_cleanly)
+// Installing anyway, the finish page offers the read-me, not a Velkor that
+// would end without a window.
+E2E_SCENARIO(installer_tells_a_user_without_a_board_and_cancels_or_installs_anyway)
 {
     ForgetInstallation(DefaultFolder());
     PROCESS_INFORMATION setup = {};
     E2E_REQUIRE(StartVerbatim("\"" + SetupPath() + "\"", &setup));
-    const DWORD id = setup.dwProcessId;
-    auto wizard = [&] { return WizardOf(id); };
-    // Next, until the page that follows shows (a page takes Next only once it is up).
+    DWORD id = setup.dwProcessId;
     E2E_CHECK(WaitUntil([&] { return ShowsTextBeginning(id, "Welcome to Velkor"); }, 20000));
-    for (const char* page : {"Please read this first", "Setup found no graphics board"}) {
-        E2E_CHECK_MSG(WaitUntil([&] {
-                          Click(wizard(), IDOK);
-                          return WaitUntil([&] { return ShowsTextBeginning(id, page); }, 1000);
-                      }, 20000),
-                      page);
-    }
-    Click(wizard(), IDCANCEL);
+    E2E_CHECK(NextUntil(id, "Please read this first"));
+    Shot("installer_read_me_page", WizardOf(id));
+    E2E_CHECK(NextUntil(id, "Setup found no graphics board"));
+    Click(WizardOf(id), IDCANCEL);
     const std::string question = "Are you sure you want to quit Velkor Setup? Nothing has been installed.";
     HWND box = nullptr;
     E2E_CHECK(WaitUntil([&] { return (box = WindowShowingText(id, question)) != nullptr; }));
     if (box)
         PostMessageA(box, WM_COMMAND, IDYES, 0);
-    DWORD code = STILL_ACTIVE;
-    WaitUntil([&] { return WaitForSingleObject(setup.hProcess, 0) == WAIT_OBJECT_0; });
-    GetExitCodeProcess(setup.hProcess, &code);
-    if (code == STILL_ACTIVE)
-        TerminateProcess(setup.hProcess, 99);
-    CloseHandle(setup.hProcess);
+    DWORD code = ExitCodeOf(&setup);
     Note("setup cancelled on the no-board page: exit code " + std::to_string(code));
     E2E_CHECK_EQ(1u, code);  // the user cancelled
     E2E_CHECK(!KeyExists(kOstraneKey));
     E2E_CHECK(!KeyExists(kUninstallKey));
     E2E_CHECK(!FileExists(DefaultFolder()));
+
+    E2E_REQUIRE(StartVerbatim("\"" + SetupPath() + "\"", &setup));
+    id = setup.dwProcessId;
+    for (const char* page : {"Please read this first", "Setup found no graphics board", "Choose what Setup installs",
+                             "Setup will install Velkor"})
+        E2E_CHECK_MSG(NextUntil(id, page), page);
+    // A folder typed with a character no name may hold is refused, not
+    // installed without it.
+    const HWND wizard = WizardOf(id);
+    HWND folderBox = GetDlgItem(FindWindowExA(wizard, NULL, "#32770", NULL), 1019);
+    SendMessageA(folderBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\Velkor Test\\a|b"));
+    Click(wizard, IDOK);
+    E2E_CHECK(WaitUntil([&] { return ShowsTextBeginning(id, "Setup cannot install into C:\\Velkor Test\\a|b"); }));
+    for (HWND top : VisibleWindowsOf(id)) {
+        if (top != wizard)
+            PostMessageA(top, WM_COMMAND, IDOK, 0);
+    }
+    E2E_CHECK(WaitUntil([&] { return VisibleWindowsOf(id).size() == 1; }));
+    SendMessageA(folderBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(DefaultFolder().c_str()));
+    Click(wizard, IDOK);  // Install, once: the finish page would take a second click
+    E2E_CHECK(WaitUntil([&] { return ShowsTextBeginning(id, "&Show read-me"); }, 30000));
+    Shot("installer_finish_page_without_a_board", wizard);
+    E2E_CHECK(!ShowsTextBeginning(id, "&Run Velkor"));
+    Click(wizard, IDOK);
+    E2E_CHECK_EQ(0u, ExitCodeOf(&setup));
+    ExpectInstalled(DefaultFolder());
+    E2E_CHECK(!FileExists("C:\\Velkor Test"));
+    E2E_CHECK_EQ(0u, Uninstall(DefaultFolder(), "silent uninstall after installing without a board"));
+    RemoveLeftUninstaller(DefaultFolder());
 }
