@@ -116,17 +116,22 @@ void SimVideoBlocks::Close()
     lost_ = false;
 }
 
-bool SimVideoBlocks::Usable(VideoBlocksResult* result)
+bool SimVideoBlocks::Stopped()
 {
-    *result = VideoBlocksResult::Failed;
-    if (hung_ || blockCount_ == 0)
-        return false;
-    if (ToWholeMHz(MemoryMHz()) > limits_.memHangMHz || ToWholeMHz(GraphicsMHz()) > limits_.gfxHangMHz) {
+    if (!hung_ &&
+        (ToWholeMHz(MemoryMHz()) > limits_.memHangMHz || ToWholeMHz(GraphicsMHz()) > limits_.gfxHangMHz)) {
         hung_ = true;
         if (hangHook_)
             hangHook_(hangContext_);
-        return false;
     }
+    return hung_;
+}
+
+bool SimVideoBlocks::Usable(VideoBlocksResult* result)
+{
+    *result = VideoBlocksResult::Failed;
+    if (blockCount_ == 0 || Stopped())
+        return false;
     const bool geforce = kind_ == BoardKind::Gravenor || kind_ == BoardKind::GravenorPro;
     if (geforce && !lost_ &&
         (chip_->Peek32(kGfxPllOffset) != pllWords_[0] || chip_->Peek32(kMemPllOffset) != pllWords_[1])) {
@@ -177,7 +182,7 @@ VideoBlocksResult SimVideoBlocks::Copy(uint32_t from, uint32_t to)
         target[i] = source[i] & kBitMask;
     // The chip reads and writes the memory at the memory clock, and its own
     // engine runs at the core clock: both can spoil the copy.
-    Settle(to, ErrorsPerMiB(MemoryMHz() - limits_.memOkMHz) + ErrorsPerMiB(GraphicsMHz() - limits_.gfxOkMHz));
+    Settle(to, ErrorsPerMiB(MemoryMHz() - limits_.memOkMHz) + ErrorsPerMiB(GraphicsMHz() - limits_.gfx2dOkMHz));
     return VideoBlocksResult::Ok;
 }
 

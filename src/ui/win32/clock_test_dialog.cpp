@@ -82,22 +82,32 @@ void UpdateButtons()
 
 // ---- What the status line says -------------------------------------------
 
-// Time, passes, megabytes (10^6 bytes), the rate and the errors so far.
+// Time, passes, megabytes (10^6 bytes), the rate and the errors so far; for
+// the graphics core the frames rendered and their artifacts first, or that
+// only the copies are tested.
 void FormatTotals(char* text, const ClockTestJob& job, DWORD elapsedMs)
 {
     const uint64_t bytes = job.test.totals.bytesTested;
     const MemTestErrors& errors = job.test.totals.errors;
-    int length = wsprintfA(text, "%u:%02u, %u passes, %u MB (%u MB/s), %u errors", elapsedMs / 60000,
-                           elapsedMs / 1000 % 60, job.test.totals.passes, static_cast<uint32_t>(bytes / 1000000),
-                           MemTestMBPerSecond(bytes, elapsedMs), errors.count);
+    const CoreCheck& core = job.core;
+    const bool renders = job.domain == kGfxDomain && core.render;
+    int length = wsprintfA(text, "%u:%02u, ", elapsedMs / 60000, elapsedMs / 1000 % 60);
+    if (renders)
+        length += wsprintfA(text + length, "%u frames, %u artifacts, ", core.frames, core.artifacts);
+    length += wsprintfA(text + length, "%u %spasses, %u MB (%u MB/s), %u %serrors", job.test.totals.passes,
+                        renders ? "copy " : "", static_cast<uint32_t>(bytes / 1000000),
+                        MemTestMBPerSecond(bytes, elapsedMs), errors.count - (renders ? core.artifacts : 0),
+                        renders ? "copy " : "");
     if (errors.count)
-        wsprintfA(text + length, ", bits %08X", errors.failingBits);
+        length += wsprintfA(text + length, ", bits %08X", errors.failingBits);
+    if (job.domain == kGfxDomain && !core.render)
+        wsprintfA(text + length, "; only 2D copies (3D %s)", core.renderMissing);
 }
 
 void FormatRunning(char* text, DWORD now)
 {
     const ClockTestJob& job = dialog.job;
-    char totals[128];
+    char totals[192];
     if (job.mode == ClockTestMode::Test) {
         FormatTotals(totals, job, now - job.jobStartMs);
         wsprintfA(text, "Testing the %s clock at %u MHz until Stop.\r\n%s", DomainName(job.domain), job.stepClock,
@@ -107,7 +117,10 @@ void FormatRunning(char* text, DWORD now)
     FormatTotals(totals, job, now - job.stepStartMs);
     wsprintfA(text, "%s the %s clock at %u MHz (at most %u MHz): %s.\r\nThis clock: %s",
               SearchConfirming(job.search) ? "Confirming" : "Trying", DomainName(job.domain), job.stepClock,
-              job.ceiling, MemTestPatternName(job.test.patterns[job.test.patternIndex]), totals);
+              job.ceiling,
+              job.domain == kGfxDomain ? CoreCheckActivity(job.core)
+                                       : MemTestPatternName(job.test.patterns[job.test.patternIndex]),
+              totals);
 }
 
 void FormatFound(char* text)
@@ -143,7 +156,7 @@ void FormatFound(char* text)
 void ShowStatus(DWORD now)
 {
     const ClockTestJob& job = dialog.job;
-    char text[256];
+    char text[384];
     switch (job.state) {
     case ClockTestState::Idle:
         wsprintfA(text, "Applied now: graphics core %u MHz, memory %u MHz.", gApp.gfx.applied, gApp.mem.applied);
@@ -153,6 +166,8 @@ void ShowStatus(DWORD now)
         break;
     case ClockTestState::Finished:
         FormatFound(text);
+        if (job.domain == kGfxDomain && !job.core.render)
+            wsprintfA(text + lstrlenA(text), " Only 2D copies were tested: 3D %s.", job.core.renderMissing);
         break;
     case ClockTestState::Stopped:
         wsprintfA(text, "Stopped. The %s clock is back at %u MHz.", DomainName(job.domain),
