@@ -83,44 +83,56 @@ void UpdateButtons()
 // ---- What the status line says -------------------------------------------
 
 // Time, passes, megabytes (10^6 bytes), the rate and the errors so far; for
-// the graphics core the frames rendered and their artifacts first, or that
-// only the copies are tested.
+// a graphics core test that renders, the frames, their artifacts and the
+// copy passes instead (the copies' errors when there are any).
 void FormatTotals(char* text, const ClockTestJob& job, DWORD elapsedMs)
 {
     const uint64_t bytes = job.test.totals.bytesTested;
     const MemTestErrors& errors = job.test.totals.errors;
     const CoreCheck& core = job.core;
-    const bool renders = job.domain == kGfxDomain && core.render;
     int length = wsprintfA(text, "%u:%02u, ", elapsedMs / 60000, elapsedMs / 1000 % 60);
-    if (renders)
-        length += wsprintfA(text + length, "%u frames, %u artifacts, ", core.frames, core.artifacts);
-    length += wsprintfA(text + length, "%u %spasses, %u MB (%u MB/s), %u %serrors", job.test.totals.passes,
-                        renders ? "copy " : "", static_cast<uint32_t>(bytes / 1000000),
-                        MemTestMBPerSecond(bytes, elapsedMs), errors.count - (renders ? core.artifacts : 0),
-                        renders ? "copy " : "");
+    if (job.domain == kGfxDomain && core.render) {
+        length += wsprintfA(text + length, "%u frames, %u artifacts, %u copy passes", core.frames, core.artifacts,
+                            job.test.totals.passes);
+        if (errors.count > core.artifacts)
+            length += wsprintfA(text + length, ", %u copy errors", errors.count - core.artifacts);
+    } else {
+        length += wsprintfA(text + length, "%u passes, %u MB (%u MB/s), %u errors", job.test.totals.passes,
+                            static_cast<uint32_t>(bytes / 1000000), MemTestMBPerSecond(bytes, elapsedMs),
+                            errors.count);
+    }
     if (errors.count)
-        length += wsprintfA(text + length, ", bits %08X", errors.failingBits);
-    if (job.domain == kGfxDomain && !core.render)
-        wsprintfA(text + length, "; only 2D copies (3D %s)", core.renderMissing);
+        wsprintfA(text + length, ", bits %08X", errors.failingBits);
+}
+
+// What the step does: the memory pattern; for the graphics core the render
+// or the copies, or that only the copies are tested, and why.
+void FormatActivity(char* text, const ClockTestJob& job)
+{
+    if (job.domain != kGfxDomain)
+        lstrcpyA(text, MemTestPatternName(job.test.patterns[job.test.patternIndex]));
+    else if (!job.core.render)
+        wsprintfA(text, "only 2D copies (3D %s)", job.core.renderMissing);
+    else
+        lstrcpyA(text, CoreCheckActivity(job.core));
 }
 
 void FormatRunning(char* text, DWORD now)
 {
     const ClockTestJob& job = dialog.job;
-    char totals[192];
+    char totals[128], activity[96];
+    FormatActivity(activity, job);
     if (job.mode == ClockTestMode::Test) {
         FormatTotals(totals, job, now - job.jobStartMs);
-        wsprintfA(text, "Testing the %s clock at %u MHz until Stop.\r\n%s", DomainName(job.domain), job.stepClock,
-                  totals);
+        const bool core = job.domain == kGfxDomain;
+        wsprintfA(text, "Testing the %s clock at %u MHz until Stop%s%s.\r\n%s", DomainName(job.domain), job.stepClock,
+                  core ? ": " : "", core ? activity : "", totals);
         return;
     }
     FormatTotals(totals, job, now - job.stepStartMs);
     wsprintfA(text, "%s the %s clock at %u MHz (at most %u MHz): %s.\r\nThis clock: %s",
               SearchConfirming(job.search) ? "Confirming" : "Trying", DomainName(job.domain), job.stepClock,
-              job.ceiling,
-              job.domain == kGfxDomain ? CoreCheckActivity(job.core)
-                                       : MemTestPatternName(job.test.patterns[job.test.patternIndex]),
-              totals);
+              job.ceiling, activity, totals);
 }
 
 void FormatFound(char* text)
