@@ -40,7 +40,7 @@ struct Edge {
 void SimRender::SetLimits(const SimVideoBlocksLimits& limits)
 {
     gfxOkMHz_ = limits.gfxOkMHz;
-    random_ = (static_cast<uint64_t>(~limits.seed) << 32 | limits.seed) ^ 0xD1B54A32D192ED03ull;
+    random_.Seed(limits.seed, 0xD1B54A32D192ED03ull);
     owed_ = 0;
 }
 
@@ -64,8 +64,7 @@ uint32_t SimRender::Open(char* why, uint32_t whySize)
         for (uint32_t i = 0; i < kSceneTextureSize * kSceneTextureSize; ++i)
             textures_[t][i] = SceneTexel(t, i % kSceneTextureSize, i / kSceneTextureSize);
     }
-    pllWords_[0] = chip_->Peek32(kGfxPllOffset);
-    pllWords_[1] = chip_->Peek32(kMemPllOffset);
+    pllWords_.Take(*chip_);
     lost_ = false;
     open_ = true;
     CopyText(why, whySize, "");
@@ -75,7 +74,7 @@ uint32_t SimRender::Open(char* why, uint32_t whySize)
 bool SimRender::Lost()
 {
     const bool geforce = kind_ == BoardKind::Gravenor || kind_ == BoardKind::GravenorPro;
-    if (geforce && (chip_->Peek32(kGfxPllOffset) != pllWords_[0] || chip_->Peek32(kMemPllOffset) != pllWords_[1]))
+    if (geforce && pllWords_.Changed(*chip_))
         lost_ = true;
     return lost_;
 }
@@ -94,8 +93,8 @@ VideoBlocksResult SimRender::Draw()
         Rasterise(scene_ + t * 3);
     owed_ += ArtifactsPerFrame(machine_->GraphicsMHz() - gfxOkMHz_);
     for (; owed_ >= 1; owed_ -= 1) {
-        const uint32_t pixel = NextRandom() % kPixels;
-        frame_[pixel] ^= 1u << (NextRandom() % 24);
+        const uint32_t pixel = random_.Next() % kPixels;
+        frame_[pixel] ^= 1u << (random_.Next() % 24);
     }
     return VideoBlocksResult::Ok;
 }
@@ -119,18 +118,9 @@ VideoBlocksResult SimRender::Restore()
 {
     if (!open_ || machine_->Stopped())
         return VideoBlocksResult::Failed;
-    pllWords_[0] = chip_->Peek32(kGfxPllOffset);
-    pllWords_[1] = chip_->Peek32(kMemPllOffset);
+    pllWords_.Take(*chip_);
     lost_ = false;
     return VideoBlocksResult::Ok;
-}
-
-uint32_t SimRender::NextRandom()
-{
-    random_ ^= random_ >> 12;
-    random_ ^= random_ << 25;
-    random_ ^= random_ >> 27;
-    return static_cast<uint32_t>((random_ * 0x2545F4914F6CDD1Dull) >> 32);
 }
 
 // Every pixel whose centre lies inside the triangle or on its edges, nearer

@@ -13,6 +13,7 @@
 #include "platform/render.h"
 #include "platform/render_scene.h"
 #include "sim/sim_chip.h"
+#include "sim/sim_faults.h"
 #include "sim/sim_video_blocks.h"
 
 class SimRender final : public SceneRender {
@@ -40,7 +41,6 @@ public:
 private:
     bool Lost();
     void Rasterise(const SceneVertex* v);
-    uint32_t NextRandom();
 
     SimChip* chip_;
     SimVideoBlocks* machine_;
@@ -49,8 +49,8 @@ private:
     bool open_ = false;
     bool lost_ = false;
     uint32_t gfxOkMHz_ = 0;
-    uint32_t pllWords_[2] = {};
-    uint64_t random_ = 1;
+    SimPllWords pllWords_;
+    SimFaultRandom random_;
     double owed_ = 0;  // the fraction of an artifact carried to the next frame
     SceneVertex scene_[kSceneVertices];
     uint32_t textures_[2][kSceneTextureSize * kSceneTextureSize];

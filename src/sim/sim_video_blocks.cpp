@@ -45,7 +45,7 @@ void SimVideoBlocks::SetStorage(uint32_t* words, uint32_t capacityBytes)
 void SimVideoBlocks::SetLimits(const SimVideoBlocksLimits& limits)
 {
     limits_ = limits;
-    random_ = (static_cast<uint64_t>(limits.seed) << 32 | ~limits.seed) ^ 0x9E3779B97F4A7C15ull;
+    random_.Seed(limits.seed, 0x9E3779B97F4A7C15ull);
     untilNextError_ = 0;
     rateOfGap_ = 0;
     hung_ = false;  // a machine set up anew runs again
@@ -103,8 +103,7 @@ uint32_t SimVideoBlocks::Open(char* why, uint32_t whySize)
     }
     blockCount_ = blocks < kMaxBlocks ? blocks : kMaxBlocks;
     memcpy(written_ + kScreenBytes / 4, BlockWords(0), blockCount_ * kBlockBytes);
-    pllWords_[0] = chip_->Peek32(kGfxPllOffset);
-    pllWords_[1] = chip_->Peek32(kMemPllOffset);
+    pllWords_.Take(*chip_);
     lost_ = false;
     CopyText(why, whySize, "");
     return blockCount_;
@@ -134,7 +133,7 @@ bool SimVideoBlocks::Usable(VideoBlocksResult* result)
         return false;
     const bool geforce = kind_ == BoardKind::Gravenor || kind_ == BoardKind::GravenorPro;
     if (geforce && !lost_ &&
-        (chip_->Peek32(kGfxPllOffset) != pllWords_[0] || chip_->Peek32(kMemPllOffset) != pllWords_[1])) {
+        pllWords_.Changed(*chip_)) {
         lost_ = true;
         // What the blocks held is gone with them.
         memset(BlockWords(0), 0xFF, blockCount_ * kBlockBytes);
@@ -190,18 +189,9 @@ VideoBlocksResult SimVideoBlocks::Restore()
 {
     if (hung_ || blockCount_ == 0)
         return VideoBlocksResult::Failed;
-    pllWords_[0] = chip_->Peek32(kGfxPllOffset);
-    pllWords_[1] = chip_->Peek32(kMemPllOffset);
+    pllWords_.Take(*chip_);
     lost_ = false;
     return VideoBlocksResult::Ok;
-}
-
-uint32_t SimVideoBlocks::NextRandom()
-{
-    random_ ^= random_ >> 12;
-    random_ ^= random_ << 25;
-    random_ ^= random_ >> 27;
-    return static_cast<uint32_t>((random_ * 0x2545F4914F6CDD1Dull) >> 32);
 }
 
 void SimVideoBlocks::Settle(uint32_t block, double errorsPerMiB)
@@ -220,21 +210,21 @@ void SimVideoBlocks::Settle(uint32_t block, double errorsPerMiB)
     const double meanGap = worstPerWord >= 1 ? 1 : 1 / worstPerWord;
     const uint32_t gapSpan = meanGap * 2 - 1 >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(meanGap * 2 - 1);
     if (errorsPerMiB != rateOfGap_ || untilNextError_ == 0) {
-        untilNextError_ = 1 + (gapSpan > 1 ? NextRandom() % gapSpan : 0);
+        untilNextError_ = 1 + (gapSpan > 1 ? random_.Next() % gapSpan : 0);
         rateOfGap_ = errorsPerMiB;
     }
     for (uint32_t i = 0; i < count; ++i) {
         if (words[i] == seen[i])
             continue;
         if (--untilNextError_ == 0) {
-            untilNextError_ = 1 + (gapSpan > 1 ? NextRandom() % gapSpan : 0);
+            untilNextError_ = 1 + (gapSpan > 1 ? random_.Next() % gapSpan : 0);
             const uint32_t switching = (words[i] ^ (i ? words[i - 1] : 0)) & kBitMask;
             const uint32_t weight = BitCount(switching) * 16 + kConstantWeight;
-            if (NextRandom() % kMaxWeight < weight) {
-                uint32_t bit = 1u << (NextRandom() % 24);
+            if (random_.Next() % kMaxWeight < weight) {
+                uint32_t bit = 1u << (random_.Next() % 24);
                 const uint32_t bits = BitCount(switching);
-                if (bits && NextRandom() % 16 != 0) {
-                    uint32_t pick = NextRandom() % bits;
+                if (bits && random_.Next() % 16 != 0) {
+                    uint32_t pick = random_.Next() % bits;
                     uint32_t rest = switching;
                     while (pick--)
                         rest &= rest - 1;

@@ -25,6 +25,7 @@
 #include "app_state.h"
 #include "platform/video_blocks.h"
 #include "sim/sim_chip.h"
+#include "sim/sim_faults.h"
 
 struct SimVideoBlocksLimits {
     uint32_t memOkMHz = 0;
@@ -82,7 +83,6 @@ private:
     // Writes reach the memory: the words of the block that changed since
     // the last time err at `errorsPerMiB`; the copy is brought up to date.
     void Settle(uint32_t block, double errorsPerMiB);
-    uint32_t NextRandom();
     uint32_t* BlockWords(uint32_t block) const { return memory_ + (kScreenBytes + block * kBlockBytes) / 4; }
 
     SimChip* chip_;
@@ -96,8 +96,8 @@ private:
     bool hung_ = false;
     bool lost_ = false;
     uint32_t blockCount_ = 0;
-    uint32_t pllWords_[2] = {};  // at Open or Restore, for the GeForce's lost blocks
-    uint64_t random_ = 1;
+    SimPllWords pllWords_;  // at Open or Restore, for the GeForce's lost blocks
+    SimFaultRandom random_;
     uint32_t untilNextError_ = 0;  // words written before the next one that may err
     double rateOfGap_ = 0;         // the rate untilNextError_ was drawn at
 };

@@ -13,7 +13,8 @@ fail() {
     failures=$((failures + 1))
 }
 
-timeout 180 wine "$probe" "${RENDER_PICTURE:-}" > "$work/probe.out" 2> "$work/probe.err"
+# RENDER_STEP_SECONDS=N also times one graphics core step of N seconds.
+timeout 300 wine "$probe" "${RENDER_PICTURE:-}" ${RENDER_STEP_SECONDS:+"$RENDER_STEP_SECONDS"} > "$work/probe.out" 2> "$work/probe.err"
 rc=$?
 tr -d '\r' < "$work/probe.out"
 value() { sed -n "s/^$1=//p" "$work/probe.out" | tr -d '\r'; }

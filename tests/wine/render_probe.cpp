@@ -3,7 +3,10 @@
 // how many pixels of the second and third frames differ from the first, how
 // many colours the frame has, the time per frame, and whether the
 // floating-point control word came back as it was. With a file name it also
-// writes the first frame there as a PPM picture.
+// writes the first frame there as a PPM picture; with a number of seconds
+// after it, it then runs one graphics core step of that length as the clock
+// test would (rounds of frames and the chip's copies) and prints its time.
+#include <stdlib.h>
 #include <stdio.h>
 
 #include <set>
@@ -60,6 +63,37 @@ void WritePicture(const char* path, const std::vector<uint32_t>& words, const Re
     fclose(file);
 }
 
+// One step of the core test on the Win32 render and video memory: at least
+// the seconds and one whole round.
+int RunStep(uint32_t seconds)
+{
+    static uint32_t reference[kCoreReferenceWords];
+    Win32Render render;
+    Win32VideoBlocks memory;
+    CoreCheck check;
+    CoreCheckBegin(&check, &render, reference, kCoreReferenceWords);
+    char why[128];
+    if (!check.render || memory.Open(why, sizeof(why)) == 0) {
+        printf("step=unavailable\n");
+        return 1;
+    }
+    MemTest copies;
+    MemTestBegin(&copies, &memory, kCoreClockPatterns, kCoreClockPatternCount, GetTickCount());
+    CoreCheckStep(&check);
+    const DWORD start = GetTickCount();
+    MemTestStatus status = MemTestStatus::Working;
+    while (status != MemTestStatus::Failed &&
+           (GetTickCount() - start < seconds * 1000 || copies.totals.passes == 0))
+        status = CoreCheckContinue(&check, &copies, 64 * 1024);
+    printf("step_ms=%lu|frames=%lu|artifacts=%lu|copy_passes=%lu|errors=%lu|%s\n",
+           static_cast<unsigned long>(GetTickCount() - start), static_cast<unsigned long>(check.frames),
+           static_cast<unsigned long>(check.artifacts), static_cast<unsigned long>(copies.totals.passes),
+           static_cast<unsigned long>(copies.totals.errors.count), status == MemTestStatus::Failed ? check.why : "ok");
+    CoreCheckEnd(&check);
+    memory.Close();
+    return status == MemTestStatus::Failed || copies.totals.errors.count != 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -110,8 +144,10 @@ int main(int argc, char** argv)
     const bool kept = FpuControl() == control;
     printf("fpu=%s\n", kept ? "kept" : "changed");
     bad += !kept;
-    if (argc > 1)
+    if (argc > 1 && argv[1][0])
         WritePicture(argv[1], frames[0], view);
     render.Close();
+    if (argc > 2)
+        bad += RunStep(static_cast<uint32_t>(atoi(argv[2])));
     return bad ? 1 : 0;
 }

@@ -115,6 +115,10 @@ public:
 struct IDirectDraw;
 struct IDirectDrawSurface;
 
+// DirectDraw from DDRAW.DLL loaded now (*library, to be freed by the
+// caller even when no object came): null where there is no DirectX.
+IDirectDraw* CreateDirectDraw(HMODULE* library);
+
 // The clock test's video memory: DirectDraw off-screen surfaces in video
 // memory, as many as the display driver grants up to the free video memory
 // it reports (never the visible screen). DDRAW.DLL is loaded at run time, so

@@ -8,8 +8,6 @@
 
 namespace {
 
-typedef HRESULT(WINAPI* DirectDrawCreateCall)(GUID* driver, IDirectDraw** draw, IUnknown* outer);
-
 const char kNeedsDirectX6[] = "needs DirectX 6 or later";
 
 // The interfaces, defined here rather than taken from a GUID library.
@@ -199,14 +197,8 @@ uint32_t Win32Render::Open(char* why, uint32_t whySize)
 
 uint32_t Win32Render::Build(char* why, uint32_t whySize)
 {
-    library_ = LoadLibraryA("DDRAW.DLL");
-    DirectDrawCreateCall create =
-        library_ ? reinterpret_cast<DirectDrawCreateCall>(
-                       reinterpret_cast<void*>(GetProcAddress(library_, "DirectDrawCreate")))
-                 : nullptr;
-    IDirectDraw* draw = nullptr;
-    const bool made = create && SUCCEEDED(create(nullptr, &draw, nullptr));
-    if (!made || FAILED(draw->QueryInterface(kIidDirectDraw4, reinterpret_cast<void**>(&draw_))) ||
+    IDirectDraw* draw = CreateDirectDraw(&library_);
+    if (!draw || FAILED(draw->QueryInterface(kIidDirectDraw4, reinterpret_cast<void**>(&draw_))) ||
         FAILED(draw_->QueryInterface(kIidDirect3D3, reinterpret_cast<void**>(&direct3d_)))) {
         if (draw)
             draw->Release();
