@@ -1,8 +1,9 @@
 #pragma once
-// What the simulated board's faults share: the generator that places them
-// (the same seed gives the same faults) and the PLL words whose change, on a
-// GeForce 256, loses the driver's surfaces as the display reset after every
-// clock write does on the real board.
+// What the simulated board's video memory and 3D render share: the generator
+// that places their faults (the same seed gives the same faults), the PLL
+// words whose change, on a GeForce 256, loses the driver's surfaces as the
+// display reset after every clock write does on the real board, and the way
+// they say why they cannot open.
 #include <stdint.h>
 
 #include "sim/sim_chip.h"
@@ -39,3 +40,14 @@ public:
 private:
     uint32_t words_[2] = {};
 };
+
+// `text` into why[0, size), cut to fit; nothing when there is no buffer.
+inline void SimSayWhy(char* why, uint32_t size, const char* text)
+{
+    if (!why || size == 0)
+        return;
+    uint32_t i = 0;
+    for (; i + 1 < size && text[i]; ++i)
+        why[i] = text[i];
+    why[i] = '\0';
+}

@@ -4,16 +4,6 @@ namespace {
 
 const uint32_t kPixels = kSceneWidth * kSceneHeight;
 
-void CopyText(char* to, uint32_t size, const char* text)
-{
-    if (!to || size == 0)
-        return;
-    uint32_t i = 0;
-    for (; i + 1 < size && text[i]; ++i)
-        to[i] = text[i];
-    to[i] = '\0';
-}
-
 uint32_t Channel(uint32_t argb, uint32_t shift)
 {
     return argb >> shift & 0xFF;
@@ -56,7 +46,7 @@ uint32_t SimRender::Open(char* why, uint32_t whySize)
 {
     Close();
     if (!available_) {
-        CopyText(why, whySize, "needs DirectX 6 or later");
+        SimSayWhy(why, whySize, "needs DirectX 6 or later");
         return 0;
     }
     MakeScene(scene_);
@@ -67,7 +57,7 @@ uint32_t SimRender::Open(char* why, uint32_t whySize)
     pllWords_.Take(*chip_);
     lost_ = false;
     open_ = true;
-    CopyText(why, whySize, "");
+    SimSayWhy(why, whySize, "");
     return 1;
 }
 

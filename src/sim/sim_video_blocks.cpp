@@ -15,16 +15,6 @@ const uint32_t kConstantWeight = 1;
 const uint32_t kMaxWeight = 32 * 16 + kConstantWeight;
 const double kRandomDataWeight = 16.0 * 16 + kConstantWeight;
 
-void CopyText(char* to, uint32_t size, const char* text)
-{
-    if (!to || size == 0)
-        return;
-    uint32_t i = 0;
-    for (; i + 1 < size && text[i]; ++i)
-        to[i] = text[i];
-    to[i] = '\0';
-}
-
 uint32_t BitCount(uint32_t x)
 {
     uint32_t count = 0;
@@ -86,11 +76,11 @@ uint32_t SimVideoBlocks::Open(char* why, uint32_t whySize)
     Close();
     const uint32_t mib = ReadVideoMemoryMiB(kind_, chip_);
     if (mib == 0) {
-        CopyText(why, whySize, "the board has no video memory of its own");
+        SimSayWhy(why, whySize, "the board has no video memory of its own");
         return 0;
     }
     if (!memory_ || mib > capacityBytes_ >> 20) {
-        CopyText(why, whySize, "the simulated video memory has no storage");
+        SimSayWhy(why, whySize, "the simulated video memory has no storage");
         return 0;
     }
     const uint32_t bytes = mib << 20;
@@ -98,14 +88,14 @@ uint32_t SimVideoBlocks::Open(char* why, uint32_t whySize)
     if (bytes > kScreenBytes + kReservedTopBytes)
         blocks = (bytes - kScreenBytes - kReservedTopBytes) / kBlockBytes;
     if (blocks == 0) {
-        CopyText(why, whySize, "no off-screen video memory is free");
+        SimSayWhy(why, whySize, "no off-screen video memory is free");
         return 0;
     }
     blockCount_ = blocks < kMaxBlocks ? blocks : kMaxBlocks;
     memcpy(written_ + kScreenBytes / 4, BlockWords(0), blockCount_ * kBlockBytes);
     pllWords_.Take(*chip_);
     lost_ = false;
-    CopyText(why, whySize, "");
+    SimSayWhy(why, whySize, "");
     return blockCount_;
 }
 
