@@ -190,7 +190,8 @@ E2E_SCENARIO(clock_test_core_search_renders_and_finds_the_3d_limit_below_the_cop
             framesCounted |= status.find(" frames, ") != std::string::npos &&
                              status.find(" artifacts, ") != std::string::npos;
             only2d |= status.find("only 2D copies (3D needs DirectX 6 or later)") != std::string::npos;
-            if (!shotTaken && chip.GfxMHz() >= 128) {
+            if (!shotTaken && chip.GfxMHz() >= 128 &&
+                (copiesOnly || status.find("rendering the 3D scene") != std::string::npos)) {
                 shotTaken = true;
                 Shot("clock_test_core_searching_" + shot, dialog);
             }
