@@ -8,6 +8,9 @@
 
 namespace {
 
+// The core test's reference frame: too large for the job itself.
+uint32_t gReferenceFrame[kCoreReferenceWords];
+
 ClockDomain& Domain(uint32_t domain)
 {
     return domain == kGfxDomain ? gApp.gfx : gApp.mem;
@@ -57,6 +60,7 @@ void BeginStep(ClockTestJob* job, uint32_t mhz, uint32_t nowMs)
     const bool memory = job->domain == kMemDomain;
     MemTestBegin(&job->test, gApp.platform.videoBlocks, memory ? kMemoryClockPatterns : kCoreClockPatterns,
                  memory ? kMemoryClockPatternCount : kCoreClockPatternCount, nowMs ^ (mhz << 16));
+    CoreCheckStep(&job->core);
     job->stepStartMs = nowMs;
 }
 
@@ -101,6 +105,7 @@ void EndJob(ClockTestJob* job, ClockTestState state)
     WriteClockTestNote(job->tooHigh);
 
     gApp.platform.videoBlocks->Close();
+    CoreCheckEnd(&job->core);
     job->state = state;
     gApp.ui.clockTestRunning = 0;
 }
@@ -154,7 +159,10 @@ int ClockTestBegin(ClockTestJob* job, ClockTestMode mode, uint32_t domain, uint3
     job->mode = mode;
     job->domain = domain;
     job->secondsPerClock = secondsPerClock;
+    if (domain == kGfxDomain)
+        CoreCheckBegin(&job->core, gApp.platform.render, gReferenceFrame, kCoreReferenceWords);
     if (!OpenVideoBlocks(job->why, sizeof job->why)) {
+        CoreCheckEnd(&job->core);
         job->state = ClockTestState::Failed;
         return 0;
     }
@@ -182,8 +190,11 @@ ClockTestState ClockTestSlice(ClockTestJob* job, uint32_t bytes, uint32_t nowMs)
 {
     if (job->state != ClockTestState::Running)
         return job->state;
-    if (MemTestContinue(&job->test, bytes) == MemTestStatus::Failed) {
-        CopyText(job->why, sizeof job->why, "the video memory could not be used any more");
+    const MemTestStatus status = job->domain == kGfxDomain ? CoreCheckContinue(&job->core, &job->test, bytes)
+                                                           : MemTestContinue(&job->test, bytes);
+    if (status == MemTestStatus::Failed) {
+        CopyText(job->why, sizeof job->why,
+                 job->core.why[0] ? job->core.why : "the video memory could not be used any more");
         EndJob(job, ClockTestState::Failed);
         return job->state;
     }

@@ -9,6 +9,7 @@
 // keeps only the clock test note (clock_test/note.h) up to date.
 #include <stdint.h>
 
+#include "clock_test/core_check.h"
 #include "clock_test/engine.h"
 #include "clock_test/note.h"
 #include "clock_test/search.h"
@@ -49,6 +50,7 @@ struct ClockTestJob {
     uint32_t stepClock;
     uint32_t ceiling;
     MemTest test;
+    CoreCheck core;  // the graphics core domain: the 3D render beside the copies
     ClockSearch search;
     ClockTestColumn columns[kChartColumns];
     uint32_t columnCount;  // the oldest columns scroll out

@@ -6,6 +6,7 @@
 #include "platform/ports.h"
 #include "platform/register_window.h"
 #include "platform/registry.h"
+#include "platform/render.h"
 #include "platform/system_info.h"
 #include "platform/video_blocks.h"
 #include "platform/ticks.h"
@@ -21,4 +22,5 @@ struct Platform {
     Registry* registry = nullptr;
     PhysicalMemory* physicalMemory = nullptr;  // the way to the chip when VELKOR.VXD is missing
     VideoBlocks* videoBlocks = nullptr;          // video memory for the clock test
+    SceneRender* render = nullptr;               // the 3D scene of the graphics core test (null: none)
 };

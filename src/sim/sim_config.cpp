@@ -145,11 +145,12 @@ int ParseChoice(const char* text, const char* const* choices, int count)
 
 enum Key {
     kBoard, kSlot, kBoard2, kSlot2, kMech, kXtal, kDdr, kGfx, kMem, kDriver, kDpmi,
-    kVram, kMemOk, kGfxOk, kMemHang, kGfxHang, kSeed, kKeyCount
+    kVram, kMemOk, kGfxOk, kGfx2dOk, kMemHang, kGfxHang, kSeed, kD3d, kKeyCount
 };
 const char* const kKeyNames[kKeyCount] = {"board",  "slot", "board2", "slot2", "mech",    "xtal",
                                           "ddr",    "gfx",  "mem",    "driver", "dpmi",   "vram",
-                                          "memok",  "gfxok", "memhang", "gfxhang", "seed"};
+                                          "memok",  "gfxok", "gfx2dok", "memhang", "gfxhang", "seed",
+                                          "d3d"};
 
 // A clock in whole MHz, 1 to 10000.
 int ParseMHz(const char* text, uint32_t* mhz)
@@ -220,12 +221,19 @@ int ApplyValue(int key, const char* value, SimConfig* config)
         return ParseMHz(value, &config->memOkMHz);
     case kGfxOk:
         return ParseMHz(value, &config->gfxOkMHz);
+    case kGfx2dOk:
+        return ParseMHz(value, &config->gfx2dOkMHz);
     case kMemHang:
         return ParseMHz(value, &config->memHangMHz);
     case kGfxHang:
         return ParseMHz(value, &config->gfxHangMHz);
     case kSeed:
         return ParseUnsigned(value, &config->seed);
+    case kD3d:
+        if ((choice = ParseChoice(value, kFlags, 2)) < 0)
+            return 0;
+        config->d3d = choice == 1;
+        return 1;
     default:
         return 0;
     }
@@ -379,6 +387,7 @@ SimVideoBlocksLimits SimVideoBlocksLimitsOf(const SimConfig& config)
     SimVideoBlocksLimits limits;
     limits.memOkMHz = config.memOkMHz ? config.memOkMHz : clocks.memMHz * 6 / 5;
     limits.gfxOkMHz = config.gfxOkMHz ? config.gfxOkMHz : clocks.gfxMHz * 6 / 5;
+    limits.gfx2dOkMHz = config.gfx2dOkMHz ? config.gfx2dOkMHz : limits.gfxOkMHz + 8;
     limits.memHangMHz = config.memHangMHz ? config.memHangMHz : limits.memOkMHz * 5 / 4;
     limits.gfxHangMHz = config.gfxHangMHz ? config.gfxHangMHz : limits.gfxOkMHz * 5 / 4;
     limits.seed = config.seed;
@@ -424,6 +433,9 @@ void ApplySimConfig(SimPc* pc, const SimConfig& config)
     }
     pc->videoBlocks.SetBoard(kind);
     pc->videoBlocks.SetLimits(SimVideoBlocksLimitsOf(config));
+    pc->render.SetBoard(kind);
+    pc->render.SetLimits(SimVideoBlocksLimitsOf(config));
+    pc->render.SetAvailable(config.d3d);
 
     pc->driver.SetMode(config.driver);
     pc->physicalMemory.SetMode(config.dpmi);

@@ -18,8 +18,11 @@
 //   vram=4|8|16|32 MiB of video memory, as the chip's memory configuration
 //                  reports it. 16 on the TNT family, 32 on the GeForce 256.
 //   memok=MHZ gfxok=MHZ   the highest clocks at which the video memory and
-//                  the chip's copies are still free of errors. 20% above the
-//                  board's default clocks.
+//                  the chip's 3D rendering are still free of errors. 20% above
+//                  the board's default clocks.
+//   gfx2dok=MHZ    the highest core clock at which the chip's copies are still
+//                  free of errors. gfxok + 8.
+//   d3d=0|1        whether the machine has DirectX 6 (the 3D render). 1.
 //   memhang=MHZ gfxhang=MHZ   above these the machine stops while the clock
 //                  test uses the memory. 25% above memok and gfxok.
 //   seed=N         the video memory's errors repeat for the same N. 1.
@@ -56,9 +59,11 @@ struct SimConfig {
     uint32_t vramMiB = 0;  // 0: the board's usual size
     uint32_t memOkMHz = 0;  // 0 in any of the four: derived from the default clocks
     uint32_t gfxOkMHz = 0;
+    uint32_t gfx2dOkMHz = 0;
     uint32_t memHangMHz = 0;
     uint32_t gfxHangMHz = 0;
     uint32_t seed = 1;
+    bool d3d = true;
 };
 
 // Fills *config from text (null or empty: all defaults). 1 on success; 0 with

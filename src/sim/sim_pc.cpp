@@ -10,7 +10,8 @@ SimPc::SimPc(uint8_t* chipStorage)
       physicalMemory(&trace, &chip),
       system(&trace),
       display(&trace),
-      videoBlocks(&chip)
+      videoBlocks(&chip),
+      render(&chip, &videoBlocks)
 {
 }
 
@@ -25,6 +26,7 @@ SimPc::SimPc(uint8_t* chipStorage)
     platform.registry = nullptr;
     platform.physicalMemory = &physicalMemory;
     platform.videoBlocks = &videoBlocks;
+    platform.render = &render;
     return platform;
 }
 

@@ -14,6 +14,7 @@
 #include "sim/sim_driver.h"
 #include "sim/sim_pci_bus.h"
 #include "sim/sim_physical_memory.h"
+#include "sim/sim_render.h"
 #include "sim/sim_system.h"
 #include "sim/sim_video_blocks.h"
 #include "sim/sim_ticks.h"
@@ -30,8 +31,8 @@ public:
     SimPc(const SimPc&) = delete;
     SimPc& operator=(const SimPc&) = delete;
 
-    // Ports, driver, DPMI mapping, system, display, ticks and test memory of
-    // this PC; registry null.
+    // Ports, driver, DPMI mapping, system, display, ticks, test memory and
+    // 3D render of this PC; registry null.
     ::Platform Platform();
 
     // Sets up the bus, chip and driver as the configuration says.
@@ -46,4 +47,5 @@ public:
     SimSystem system;
     SimDisplay display;
     SimVideoBlocks videoBlocks;  // needs SetStorage before it hands out anything
+    SimRender render;            // the 3D scene of the graphics core test
 };

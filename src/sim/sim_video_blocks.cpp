@@ -15,16 +15,6 @@ const uint32_t kConstantWeight = 1;
 const uint32_t kMaxWeight = 32 * 16 + kConstantWeight;
 const double kRandomDataWeight = 16.0 * 16 + kConstantWeight;
 
-void CopyText(char* to, uint32_t size, const char* text)
-{
-    if (!to || size == 0)
-        return;
-    uint32_t i = 0;
-    for (; i + 1 < size && text[i]; ++i)
-        to[i] = text[i];
-    to[i] = '\0';
-}
-
 uint32_t BitCount(uint32_t x)
 {
     uint32_t count = 0;
@@ -45,7 +35,7 @@ void SimVideoBlocks::SetStorage(uint32_t* words, uint32_t capacityBytes)
 void SimVideoBlocks::SetLimits(const SimVideoBlocksLimits& limits)
 {
     limits_ = limits;
-    random_ = (static_cast<uint64_t>(limits.seed) << 32 | ~limits.seed) ^ 0x9E3779B97F4A7C15ull;
+    random_.Seed(limits.seed, 0x9E3779B97F4A7C15ull);
     untilNextError_ = 0;
     rateOfGap_ = 0;
     hung_ = false;  // a machine set up anew runs again
@@ -86,11 +76,11 @@ uint32_t SimVideoBlocks::Open(char* why, uint32_t whySize)
     Close();
     const uint32_t mib = ReadVideoMemoryMiB(kind_, chip_);
     if (mib == 0) {
-        CopyText(why, whySize, "the board has no video memory of its own");
+        SimSayWhy(why, whySize, "the board has no video memory of its own");
         return 0;
     }
     if (!memory_ || mib > capacityBytes_ >> 20) {
-        CopyText(why, whySize, "the simulated video memory has no storage");
+        SimSayWhy(why, whySize, "the simulated video memory has no storage");
         return 0;
     }
     const uint32_t bytes = mib << 20;
@@ -98,15 +88,14 @@ uint32_t SimVideoBlocks::Open(char* why, uint32_t whySize)
     if (bytes > kScreenBytes + kReservedTopBytes)
         blocks = (bytes - kScreenBytes - kReservedTopBytes) / kBlockBytes;
     if (blocks == 0) {
-        CopyText(why, whySize, "no off-screen video memory is free");
+        SimSayWhy(why, whySize, "no off-screen video memory is free");
         return 0;
     }
     blockCount_ = blocks < kMaxBlocks ? blocks : kMaxBlocks;
     memcpy(written_ + kScreenBytes / 4, BlockWords(0), blockCount_ * kBlockBytes);
-    pllWords_[0] = chip_->Peek32(kGfxPllOffset);
-    pllWords_[1] = chip_->Peek32(kMemPllOffset);
+    pllWords_.Take(*chip_);
     lost_ = false;
-    CopyText(why, whySize, "");
+    SimSayWhy(why, whySize, "");
     return blockCount_;
 }
 
@@ -116,20 +105,25 @@ void SimVideoBlocks::Close()
     lost_ = false;
 }
 
-bool SimVideoBlocks::Usable(VideoBlocksResult* result)
+bool SimVideoBlocks::Stopped()
 {
-    *result = VideoBlocksResult::Failed;
-    if (hung_ || blockCount_ == 0)
-        return false;
-    if (ToWholeMHz(MemoryMHz()) > limits_.memHangMHz || ToWholeMHz(GraphicsMHz()) > limits_.gfxHangMHz) {
+    if (!hung_ &&
+        (ToWholeMHz(MemoryMHz()) > limits_.memHangMHz || ToWholeMHz(GraphicsMHz()) > limits_.gfxHangMHz)) {
         hung_ = true;
         if (hangHook_)
             hangHook_(hangContext_);
-        return false;
     }
+    return hung_;
+}
+
+bool SimVideoBlocks::Usable(VideoBlocksResult* result)
+{
+    *result = VideoBlocksResult::Failed;
+    if (blockCount_ == 0 || Stopped())
+        return false;
     const bool geforce = kind_ == BoardKind::Gravenor || kind_ == BoardKind::GravenorPro;
     if (geforce && !lost_ &&
-        (chip_->Peek32(kGfxPllOffset) != pllWords_[0] || chip_->Peek32(kMemPllOffset) != pllWords_[1])) {
+        pllWords_.Changed(*chip_)) {
         lost_ = true;
         // What the blocks held is gone with them.
         memset(BlockWords(0), 0xFF, blockCount_ * kBlockBytes);
@@ -177,7 +171,7 @@ VideoBlocksResult SimVideoBlocks::Copy(uint32_t from, uint32_t to)
         target[i] = source[i] & kBitMask;
     // The chip reads and writes the memory at the memory clock, and its own
     // engine runs at the core clock: both can spoil the copy.
-    Settle(to, ErrorsPerMiB(MemoryMHz() - limits_.memOkMHz) + ErrorsPerMiB(GraphicsMHz() - limits_.gfxOkMHz));
+    Settle(to, ErrorsPerMiB(MemoryMHz() - limits_.memOkMHz) + ErrorsPerMiB(GraphicsMHz() - limits_.gfx2dOkMHz));
     return VideoBlocksResult::Ok;
 }
 
@@ -185,18 +179,9 @@ VideoBlocksResult SimVideoBlocks::Restore()
 {
     if (hung_ || blockCount_ == 0)
         return VideoBlocksResult::Failed;
-    pllWords_[0] = chip_->Peek32(kGfxPllOffset);
-    pllWords_[1] = chip_->Peek32(kMemPllOffset);
+    pllWords_.Take(*chip_);
     lost_ = false;
     return VideoBlocksResult::Ok;
-}
-
-uint32_t SimVideoBlocks::NextRandom()
-{
-    random_ ^= random_ >> 12;
-    random_ ^= random_ << 25;
-    random_ ^= random_ >> 27;
-    return static_cast<uint32_t>((random_ * 0x2545F4914F6CDD1Dull) >> 32);
 }
 
 void SimVideoBlocks::Settle(uint32_t block, double errorsPerMiB)
@@ -215,21 +200,21 @@ void SimVideoBlocks::Settle(uint32_t block, double errorsPerMiB)
     const double meanGap = worstPerWord >= 1 ? 1 : 1 / worstPerWord;
     const uint32_t gapSpan = meanGap * 2 - 1 >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(meanGap * 2 - 1);
     if (errorsPerMiB != rateOfGap_ || untilNextError_ == 0) {
-        untilNextError_ = 1 + (gapSpan > 1 ? NextRandom() % gapSpan : 0);
+        untilNextError_ = 1 + (gapSpan > 1 ? random_.Next() % gapSpan : 0);
         rateOfGap_ = errorsPerMiB;
     }
     for (uint32_t i = 0; i < count; ++i) {
         if (words[i] == seen[i])
             continue;
         if (--untilNextError_ == 0) {
-            untilNextError_ = 1 + (gapSpan > 1 ? NextRandom() % gapSpan : 0);
+            untilNextError_ = 1 + (gapSpan > 1 ? random_.Next() % gapSpan : 0);
             const uint32_t switching = (words[i] ^ (i ? words[i - 1] : 0)) & kBitMask;
             const uint32_t weight = BitCount(switching) * 16 + kConstantWeight;
-            if (NextRandom() % kMaxWeight < weight) {
-                uint32_t bit = 1u << (NextRandom() % 24);
+            if (random_.Next() % kMaxWeight < weight) {
+                uint32_t bit = 1u << (random_.Next() % 24);
                 const uint32_t bits = BitCount(switching);
-                if (bits && NextRandom() % 16 != 0) {
-                    uint32_t pick = NextRandom() % bits;
+                if (bits && random_.Next() % 16 != 0) {
+                    uint32_t pick = random_.Next() % bits;
                     uint32_t rest = switching;
                     while (pick--)
                         rest &= rest - 1;

@@ -10,7 +10,8 @@
 // Errors: above the memory clock `memOkMHz` words written err at a rate that
 // rises with the cube of the excess (0.75 words per MiB of random data 1 MHz
 // above, 20 at 3 MHz), far more on bits that switch against the word below
-// than on constant data; the chip's copies also err above `gfxOkMHz`. One
+// than on constant data; the chip's copies also err above `gfx2dOkMHz` (its
+// 2D engine tolerates more than the 3D pipeline, see sim_render.h). One
 // flipped bit per word in error, chosen from one generator seeded by `seed`:
 // the same run gives the same errors. Above `memHangMHz` or `gfxHangMHz` the
 // machine stops at the next use of the memory: the hang hook runs (the
@@ -24,10 +25,12 @@
 #include "app_state.h"
 #include "platform/video_blocks.h"
 #include "sim/sim_chip.h"
+#include "sim/sim_faults.h"
 
 struct SimVideoBlocksLimits {
     uint32_t memOkMHz = 0;
-    uint32_t gfxOkMHz = 0;
+    uint32_t gfxOkMHz = 0;    // the 3D pipeline (sim_render.h)
+    uint32_t gfx2dOkMHz = 0;  // the chip's copies
     uint32_t memHangMHz = 0;
     uint32_t gfxHangMHz = 0;
     uint32_t seed = 0;
@@ -68,15 +71,18 @@ public:
     // clock that is still clean (0 at or below it).
     static double ErrorsPerMiB(double excessMHz);
 
+    double GraphicsMHz() const;
+    // Whether the machine has stopped: once a clock is above its hang limit,
+    // the hang hook runs (once) and everything fails from then on.
+    bool Stopped();
+
 private:
     double MemoryMHz() const;
-    double GraphicsMHz() const;
     // False after a hang or while the blocks are lost; *result says which.
     bool Usable(VideoBlocksResult* result);
     // Writes reach the memory: the words of the block that changed since
     // the last time err at `errorsPerMiB`; the copy is brought up to date.
     void Settle(uint32_t block, double errorsPerMiB);
-    uint32_t NextRandom();
     uint32_t* BlockWords(uint32_t block) const { return memory_ + (kScreenBytes + block * kBlockBytes) / 4; }
 
     SimChip* chip_;
@@ -90,8 +96,8 @@ private:
     bool hung_ = false;
     bool lost_ = false;
     uint32_t blockCount_ = 0;
-    uint32_t pllWords_[2] = {};  // at Open or Restore, for the GeForce's lost blocks
-    uint64_t random_ = 1;
+    SimPllWords pllWords_;  // at Open or Restore, for the GeForce's lost blocks
+    SimFaultRandom random_;
     uint32_t untilNextError_ = 0;  // words written before the next one that may err
     double rateOfGap_ = 0;         // the rate untilNextError_ was drawn at
 };

@@ -164,3 +164,53 @@ E2E_SCENARIO(clock_test_that_stops_the_machine_is_told_at_the_next_start)
         E2E_CHECK_EQ(0u, sim.Exit());
     }
 }
+
+// The core test renders: on the simulated GeForce 256 DDR, whose 3D pipeline
+// errs above 130 MHz and whose copies hold to 138, the search ends within
+// 3 MHz of 130 while counting frames and artifacts. Without DirectX 6 only
+// the copies run, both the status and the result say so, and they pass higher.
+E2E_SCENARIO(clock_test_core_search_renders_and_finds_the_3d_limit_below_the_copies)
+{
+    unsigned highest[2] = {};
+    for (int copiesOnly = 0; copiesOnly < 2; ++copiesOnly) {
+        const std::string shot = copiesOnly ? "copies_only" : "rendering";
+        Chip chip;
+        Sim sim = Sim::Start("", std::string("board=GravenorPro ddr=1 gfxok=130 gfx2dok=138") +
+                                     (copiesOnly ? " d3d=0" : ""));
+        HWND main = StartShown(&sim, &chip);
+        const uint32_t gfx = chip.GfxMHz();
+        HWND dialog = OpenClockTest(sim, main, 1);
+        Click(dialog, kCoreRadio);
+        Click(dialog, kFindButton);
+        E2E_CHECK(WaitUntil([&] { return Enabled(dialog, kStopButton); }));
+        bool framesCounted = false, only2d = false, shotTaken = false;
+        const DWORD started = GetTickCount();
+        E2E_CHECK(WaitUntil([&] {
+            const std::string status = Text(dialog, kStatus);
+            framesCounted |= status.find(" frames, ") != std::string::npos &&
+                             status.find(" artifacts, ") != std::string::npos;
+            only2d |= status.find("only 2D copies (3D needs DirectX 6 or later)") != std::string::npos;
+            if (!shotTaken && chip.GfxMHz() >= 128 &&
+                (copiesOnly || status.find("rendering the 3D scene") != std::string::npos)) {
+                shotTaken = true;
+                Shot("clock_test_core_searching_" + shot, dialog);
+            }
+            return !Enabled(dialog, kStopButton);
+        }, 400000));
+        const std::string result = Text(dialog, kStatus);
+        Note(result + " (" + std::to_string((GetTickCount() - started) / 1000) + " s)");
+        Shot("clock_test_core_result_" + shot, dialog);
+        unsigned clean = 0, failing = 0;
+        if (sscanf(result.c_str(), "Highest clean graphics core clock: %u MHz (errors from %u MHz)", &clean,
+                   &failing) != 2)
+            sscanf(result.c_str(), "No errors up to %u MHz", &clean);
+        highest[copiesOnly] = clean;
+        E2E_CHECK_MSG(framesCounted != (copiesOnly != 0) && only2d == (copiesOnly != 0), result);
+        E2E_CHECK_EQ(copiesOnly != 0, result.find(" Only 2D copies were tested: 3D needs DirectX 6 or later.") !=
+                                          std::string::npos);
+        E2E_CHECK_EQ(gfx, chip.GfxMHz());
+        E2E_CHECK_EQ(0u, sim.Exit());
+    }
+    E2E_CHECK_MSG(highest[0] <= 130 && highest[0] + 3 >= 130, highest[0]);
+    E2E_CHECK_MSG(highest[1] > 130 + 3, highest[1] << " MHz with the copies alone");
+}

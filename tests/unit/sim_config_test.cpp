@@ -49,7 +49,7 @@ TEST(SimConfigParse, EveryKeyTakesItsValue)
 {
     SimConfig c = Parse("  board=vanta slot=0:12 board2=0x0101 slot2=3:31 mech=2 xtal=13.5 ddr=1 gfx=1b00e "
                         "mem=0x0000880D driver=refuse dpmi=fault vram=8 memok=160 gfxok=130 memhang=170 "
-                        "gfxhang=140 seed=0 ");
+                        "gfxhang=140 seed=0 gfx2dok=133 d3d=0 ");
     EXPECT_EQ(0x002C, c.board.deviceId);
     EXPECT_EQ(0u, c.board.bus);
     EXPECT_EQ(12u, c.board.device);
@@ -70,6 +70,8 @@ TEST(SimConfigParse, EveryKeyTakesItsValue)
     const SimVideoBlocksLimits limits = SimVideoBlocksLimitsOf(c);
     EXPECT_EQ(160u, limits.memOkMHz);
     EXPECT_EQ(130u, limits.gfxOkMHz);
+    EXPECT_EQ(133u, limits.gfx2dOkMHz);
+    EXPECT_FALSE(c.d3d);
     EXPECT_EQ(170u, limits.memHangMHz);
     EXPECT_EQ(140u, limits.gfxHangMHz);
     EXPECT_EQ(0u, limits.seed);
@@ -77,18 +79,20 @@ TEST(SimConfigParse, EveryKeyTakesItsValue)
     // above those; the size by family.
     struct Defaults {
         const char* text;
-        uint32_t memOk, gfxOk, memHang, gfxHang, vram;
+        uint32_t memOk, gfxOk, gfx2dOk, memHang, gfxHang, vram;
     };
     const Defaults defaults[] = {
-        {"", 180, 150, 225, 187, 16},
-        {"board=Gravenor memok=190", 190, 144, 237, 180, 32},
-        {"board=0x0030 board2=GravenorPro slot2=0:9", 180, 144, 225, 180, 32},
+        {"", 180, 150, 158, 225, 187, 16},
+        {"board=Gravenor memok=190", 190, 144, 152, 237, 180, 32},
+        {"board=0x0030 board2=GravenorPro slot2=0:9 gfxok=130", 180, 130, 138, 225, 162, 32},
     };
     for (const Defaults& d : defaults) {
         const SimConfig config = Parse(d.text);
         const SimVideoBlocksLimits l = SimVideoBlocksLimitsOf(config);
         EXPECT_EQ(d.memOk, l.memOkMHz) << d.text;
         EXPECT_EQ(d.gfxOk, l.gfxOkMHz) << d.text;
+        EXPECT_EQ(d.gfx2dOk, l.gfx2dOkMHz) << d.text;
+        EXPECT_TRUE(config.d3d) << d.text;
         EXPECT_EQ(d.memHang, l.memHangMHz) << d.text;
         EXPECT_EQ(d.gfxHang, l.gfxHangMHz) << d.text;
         EXPECT_EQ(d.vram, SimVideoMemoryMiB(config)) << d.text;

@@ -120,10 +120,11 @@ TEST_F(SimVideoBlocksTest, MemoryErrsAboveItsCleanClockMostlyWhereBitsSwitch)
     };
     const Case cases[] = {
         {"memok=150", MemTestPattern::RandomAndComplement, false},
-        {"memok=146 gfxok=200", MemTestPattern::ChipCopy, true},    // the copy's memory
-        {"memok=200 gfxok=122", MemTestPattern::ChipCopy, true},    // the chip's own engine
-        {"memok=200 gfxok=122", MemTestPattern::OwnAddress, false},  // the CPU alone
-        {"memok=200 gfxok=126", MemTestPattern::ChipCopy, false},
+        {"memok=146 gfxok=200", MemTestPattern::ChipCopy, true},     // the copy's memory
+        {"memok=200 gfx2dok=122", MemTestPattern::ChipCopy, true},   // the chip's own engine
+        {"memok=200 gfx2dok=122", MemTestPattern::OwnAddress, false},  // the CPU alone
+        {"memok=200 gfx2dok=126", MemTestPattern::ChipCopy, false},
+        {"memok=200 gfxok=119", MemTestPattern::ChipCopy, false},    // the 3D limit; copies hold to 127
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.config);

@@ -1,5 +1,5 @@
 // Velkor.exe's platform: the real ports, driver, DPMI mapping, system, display,
-// clock, registry and video memory.
+// clock, registry, video memory and 3D render.
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -12,6 +12,7 @@ Win32Display gDisplay;
 Win32Ticks gTicks;
 Win32Registry gRegistry;
 Win32VideoBlocks gVideoBlocks;
+Win32Render gRender;
 
 }  // namespace
 
@@ -26,4 +27,5 @@ void InstallWin32Platform(Platform* target)
     platform.registry = &gRegistry;
     platform.physicalMemory = &gPhysicalMemory;
     platform.videoBlocks = &gVideoBlocks;
+    platform.render = &gRender;
 }

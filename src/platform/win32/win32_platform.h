@@ -115,6 +115,10 @@ public:
 struct IDirectDraw;
 struct IDirectDrawSurface;
 
+// DirectDraw from DDRAW.DLL loaded now (*library, to be freed by the
+// caller even when no object came): null where there is no DirectX.
+IDirectDraw* CreateDirectDraw(HMODULE* library);
+
 // The clock test's video memory: DirectDraw off-screen surfaces in video
 // memory, as many as the display driver grants up to the free video memory
 // it reports (never the visible screen). DDRAW.DLL is loaded at run time, so
@@ -142,6 +146,46 @@ private:
     uint32_t rowWords_ = 0;
     uint32_t rows_ = 0;
     uint32_t bitMask_ = 0;
+};
+
+struct IDirectDraw4;
+struct IDirectDrawSurface4;
+struct IDirect3D3;
+struct IDirect3DDevice3;
+struct IDirect3DViewport3;
+struct IDirect3DTexture2;
+
+// The graphics core test's scene through Direct3D of DirectX 6 (IDirectDraw4,
+// IDirect3D3, a HAL IDirect3DDevice3): the lowest that gives two texture
+// stages and runs on stock Windows 98 SE. DDRAW.DLL is loaded at run time,
+// like the video blocks'. Everything lives in video memory: the off-screen
+// 3D surface in the display's own format, its 16-bit Z buffer and both
+// textures. Direct3D sets the processor's floating-point unit to single
+// precision; every call here puts the caller's setting back.
+class Win32Render final : public SceneRender {
+public:
+    uint32_t Open(char* why, uint32_t whySize) override;
+    void Close() override;
+    VideoBlocksResult Draw() override;
+    VideoBlocksResult Lock(RenderFrameView* view) override;
+    void Unlock() override;
+    VideoBlocksResult Restore() override;
+
+private:
+    uint32_t Build(char* why, uint32_t whySize);
+    bool FillTextures();
+
+    HMODULE library_ = nullptr;
+    IDirectDraw4* draw_ = nullptr;
+    IDirect3D3* direct3d_ = nullptr;
+    IDirectDrawSurface4* target_ = nullptr;
+    IDirectDrawSurface4* depth_ = nullptr;
+    IDirect3DDevice3* device_ = nullptr;
+    IDirect3DViewport3* viewport_ = nullptr;
+    IDirectDrawSurface4* textureSurfaces_[2] = {};
+    IDirect3DTexture2* textures_[2] = {};
+    uint32_t bitMask_ = 0;
+    uint32_t pixelsPerWord_ = 1;
 };
 
 // Plugs the implementations above into *platform: what Velkor.exe runs on.

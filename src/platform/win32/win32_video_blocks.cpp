@@ -40,18 +40,24 @@ uint32_t StoredBits(const DDPIXELFORMAT& format)
 
 }  // namespace
 
+IDirectDraw* CreateDirectDraw(HMODULE* library)
+{
+    *library = LoadLibraryA("DDRAW.DLL");
+    DirectDrawCreateCall create =
+        *library ? reinterpret_cast<DirectDrawCreateCall>(
+                       reinterpret_cast<void*>(GetProcAddress(*library, "DirectDrawCreate")))
+                 : nullptr;
+    IDirectDraw* draw = nullptr;
+    return create && SUCCEEDED(create(nullptr, &draw, nullptr)) ? draw : nullptr;
+}
+
 uint32_t Win32VideoBlocks::Open(char* why, uint32_t whySize)
 {
     Close();
     Say(why, whySize, "");
-    library_ = LoadLibraryA("DDRAW.DLL");
-    DirectDrawCreateCall create =
-        library_ ? reinterpret_cast<DirectDrawCreateCall>(
-                       reinterpret_cast<void*>(GetProcAddress(library_, "DirectDrawCreate")))
-                 : nullptr;
+    draw_ = CreateDirectDraw(&library_);
     IDirectDraw2* draw2 = nullptr;
-    if (!create || FAILED(create(nullptr, &draw_, nullptr)) ||
-        FAILED(draw_->QueryInterface(kIidDirectDraw2, reinterpret_cast<void**>(&draw2)))) {
+    if (!draw_ || FAILED(draw_->QueryInterface(kIidDirectDraw2, reinterpret_cast<void**>(&draw2)))) {
         Close();
         Say(why, whySize, kNeedsDirectX);
         return 0;

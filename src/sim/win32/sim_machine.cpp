@@ -89,5 +89,6 @@ SimMachineSetup InstallSimMachine(char* problem, int problemSize)
     gApp.platform.driver = &pc.driver;
     gApp.platform.physicalMemory = &pc.physicalMemory;
     gApp.platform.videoBlocks = &pc.videoBlocks;
+    gApp.platform.render = &pc.render;
     return SimMachineSetup::Ready;
 }

@@ -82,32 +82,57 @@ void UpdateButtons()
 
 // ---- What the status line says -------------------------------------------
 
-// Time, passes, megabytes (10^6 bytes), the rate and the errors so far.
+// Time, passes, megabytes (10^6 bytes), the rate and the errors so far; for
+// a graphics core test that renders, the frames, their artifacts and the
+// copy passes instead (the copies' errors when there are any).
 void FormatTotals(char* text, const ClockTestJob& job, DWORD elapsedMs)
 {
     const uint64_t bytes = job.test.totals.bytesTested;
     const MemTestErrors& errors = job.test.totals.errors;
-    int length = wsprintfA(text, "%u:%02u, %u passes, %u MB (%u MB/s), %u errors", elapsedMs / 60000,
-                           elapsedMs / 1000 % 60, job.test.totals.passes, static_cast<uint32_t>(bytes / 1000000),
-                           MemTestMBPerSecond(bytes, elapsedMs), errors.count);
+    const CoreCheck& core = job.core;
+    int length = wsprintfA(text, "%u:%02u, ", elapsedMs / 60000, elapsedMs / 1000 % 60);
+    if (job.domain == kGfxDomain && core.render) {
+        length += wsprintfA(text + length, "%u frames, %u artifacts, %u copy passes", core.frames, core.artifacts,
+                            job.test.totals.passes);
+        if (errors.count > core.artifacts)
+            length += wsprintfA(text + length, ", %u copy errors", errors.count - core.artifacts);
+    } else {
+        length += wsprintfA(text + length, "%u passes, %u MB (%u MB/s), %u errors", job.test.totals.passes,
+                            static_cast<uint32_t>(bytes / 1000000), MemTestMBPerSecond(bytes, elapsedMs),
+                            errors.count);
+    }
     if (errors.count)
         wsprintfA(text + length, ", bits %08X", errors.failingBits);
+}
+
+// What the step does: the memory pattern; for the graphics core the render
+// or the copies, or that only the copies are tested, and why.
+void FormatActivity(char* text, const ClockTestJob& job)
+{
+    if (job.domain != kGfxDomain)
+        lstrcpyA(text, MemTestPatternName(job.test.patterns[job.test.patternIndex]));
+    else if (!job.core.render)
+        wsprintfA(text, "only 2D copies (3D %s)", job.core.renderMissing);
+    else
+        lstrcpyA(text, CoreCheckActivity(job.core));
 }
 
 void FormatRunning(char* text, DWORD now)
 {
     const ClockTestJob& job = dialog.job;
-    char totals[128];
+    char totals[128], activity[96];
+    FormatActivity(activity, job);
     if (job.mode == ClockTestMode::Test) {
         FormatTotals(totals, job, now - job.jobStartMs);
-        wsprintfA(text, "Testing the %s clock at %u MHz until Stop.\r\n%s", DomainName(job.domain), job.stepClock,
-                  totals);
+        const bool core = job.domain == kGfxDomain;
+        wsprintfA(text, "Testing the %s clock at %u MHz until Stop%s%s.\r\n%s", DomainName(job.domain), job.stepClock,
+                  core ? ": " : "", core ? activity : "", totals);
         return;
     }
     FormatTotals(totals, job, now - job.stepStartMs);
     wsprintfA(text, "%s the %s clock at %u MHz (at most %u MHz): %s.\r\nThis clock: %s",
               SearchConfirming(job.search) ? "Confirming" : "Trying", DomainName(job.domain), job.stepClock,
-              job.ceiling, MemTestPatternName(job.test.patterns[job.test.patternIndex]), totals);
+              job.ceiling, activity, totals);
 }
 
 void FormatFound(char* text)
@@ -143,7 +168,7 @@ void FormatFound(char* text)
 void ShowStatus(DWORD now)
 {
     const ClockTestJob& job = dialog.job;
-    char text[256];
+    char text[384];
     switch (job.state) {
     case ClockTestState::Idle:
         wsprintfA(text, "Applied now: graphics core %u MHz, memory %u MHz.", gApp.gfx.applied, gApp.mem.applied);
@@ -153,6 +178,8 @@ void ShowStatus(DWORD now)
         break;
     case ClockTestState::Finished:
         FormatFound(text);
+        if (job.domain == kGfxDomain && !job.core.render)
+            wsprintfA(text + lstrlenA(text), " Only 2D copies were tested: 3D %s.", job.core.renderMissing);
         break;
     case ClockTestState::Stopped:
         wsprintfA(text, "Stopped. The %s clock is back at %u MHz.", DomainName(job.domain),
