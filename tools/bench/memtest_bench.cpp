@@ -47,13 +47,16 @@ double Seconds(std::chrono::steady_clock::time_point since)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-// One pass of a pattern over the whole buffer, in the slices the dialog uses.
+// Slices as large as the clock test dialog's.
+const uint32_t kSliceBytes = 64 * 1024;
+
+// One pass of a pattern over the whole buffer.
 double PatternMBs(PlainMemory* memory, MemTestPattern pattern, uint32_t* errors)
 {
     MemTest test;
     MemTestBegin(&test, memory, &pattern, 1, 1);
     const auto start = std::chrono::steady_clock::now();
-    while (MemTestContinue(&test, 1u << 20) == MemTestStatus::Working) {
+    while (MemTestContinue(&test, kSliceBytes) == MemTestStatus::Working) {
     }
     *errors += test.totals.errors.count;
     return test.totals.bytesTested / Seconds(start) / 1e6;
@@ -96,7 +99,7 @@ int main(int argc, char** argv)
         MemTestBegin(&test, &memory, kMemoryClockPatterns, kMemoryClockPatternCount, round);
         const auto all = std::chrono::steady_clock::now();
         while (test.totals.passes < kMemoryClockPatternCount) {
-            if (MemTestContinue(&test, 1u << 20) == MemTestStatus::Failed)
+            if (MemTestContinue(&test, kSliceBytes) == MemTestStatus::Failed)
                 return 3;
         }
         const double allMBs = test.totals.bytesTested / Seconds(all) / 1e6;
