@@ -85,56 +85,46 @@ const SweepKind V = SweepKind::Verify;
 const SweepKind VW = SweepKind::VerifyThenWrite;
 const SweepBlocks All = SweepBlocks::All;
 
-// The patterns that complement their words verify each bit's change both
-// ways within the pass (the words, their complement, the words again), so
-// that what they find never depends on what the pattern before them left.
+const Sweep kWriteThenVerify[] = {{W, false, false, All}, {V, false, false, All}};
+// The words, their complement, the words again, each verified: every bit's
+// change both ways is checked within the pass, so what such a pattern finds
+// never depends on what the pattern before it left.
+const Sweep kComplementAndBack[] = {{W, false, false, All}, {V, false, false, All}, {W, true, false, All},
+                                    {V, true, false, All},  {W, false, false, All}, {V, false, false, All}};
+// Up: each word checked and inverted in turn; down: checked and put back;
+// then everything read once more, so the putting back is checked too.
+const Sweep kMovingInversions[] = {
+    {W, false, false, All}, {VW, false, false, All}, {VW, true, true, All}, {V, false, false, All}};
+// March C-: every word read and inverted going up, twice, then going down,
+// twice. A word that changes when one below or above it is written shows in
+// the next read of it, wherever the two lie.
+const Sweep kMarchCMinus[] = {{W, false, false, All}, {VW, false, false, All}, {VW, true, false, All},
+                              {VW, false, true, All}, {VW, true, true, All},   {V, false, false, All}};
+const Sweep kChipCopies[] = {{W, false, false, SweepBlocks::CopySources},
+                             {SweepKind::Copy, false, false, SweepBlocks::CopySources},
+                             {V, false, false, SweepBlocks::CopyTargets}};
+
+#define SWEEPS(list) sizeof(list) / sizeof(list[0]), list
+
 const PatternPlan kPlans[] = {
-    {MemTestPattern::OwnAddress, "own address", OwnAddressTable, OwnAddressKey, kAddressChunk, 2,
-     {{W, false, false, All}, {V, false, false, All}}},
-    {MemTestPattern::RandomAndComplement, "random data and its complement", RandomTable, RandomKey, kRandomChunk, 6,
-     {{W, false, false, All},
-      {V, false, false, All},
-      {W, true, false, All},
-      {V, true, false, All},
-      {W, false, false, All},
-      {V, false, false, All}}},
-    {MemTestPattern::Modulo20, "modulo 20", Modulo20Table, NoKey, kModulo20Chunk, 2,
-     {{W, false, false, All}, {V, false, false, All}}},
-    // Up: each word checked and inverted in turn; down: checked and put
-    // back; then everything read once more, so the putting back is checked too.
-    {MemTestPattern::MovingInversions, "moving inversions", RandomTable, RandomKey, kRandomChunk, 4,
-     {{W, false, false, All}, {VW, false, false, All}, {VW, true, true, All}, {V, false, false, All}}},
-    {MemTestPattern::Checkerboard32, "checkerboard per 32 bits", Checkerboard32Table, NoKey, kPeriodicChunk, 6,
-     {{W, false, false, All},
-      {V, false, false, All},
-      {W, true, false, All},
-      {V, true, false, All},
-      {W, false, false, All},
-      {V, false, false, All}}},
-    {MemTestPattern::Checkerboard128, "checkerboard per 128 bits", Checkerboard128Table, NoKey, kPeriodicChunk, 6,
-     {{W, false, false, All},
-      {V, false, false, All},
-      {W, true, false, All},
-      {V, true, false, All},
-      {W, false, false, All},
-      {V, false, false, All}}},
-    {MemTestPattern::WalkingOnes64, "walking ones", WalkingOnes64Table, NoKey, kPeriodicChunk, 2,
-     {{W, false, false, All}, {V, false, false, All}}},
-    {MemTestPattern::ChipCopy, "copies by the chip", RandomTable, RandomKey, kRandomChunk, 3,
-     {{W, false, false, SweepBlocks::CopySources},
-      {SweepKind::Copy, false, false, SweepBlocks::CopySources},
-      {V, false, false, SweepBlocks::CopyTargets}}},
-    // Every word read and inverted going up, twice, then going down, twice:
-    // a word that changes when one below or above it is written shows in the
-    // next read of it, wherever the two lie.
-    {MemTestPattern::MarchCMinus, "March C-", RandomTable, RandomKey, kRandomChunk, 6,
-     {{W, false, false, All},
-      {VW, false, false, All},
-      {VW, true, false, All},
-      {VW, false, true, All},
-      {VW, true, true, All},
-      {V, false, false, All}}},
+    {MemTestPattern::OwnAddress, "own address", OwnAddressTable, OwnAddressKey, kAddressChunk,
+     SWEEPS(kWriteThenVerify)},
+    {MemTestPattern::RandomAndComplement, "random data and its complement", RandomTable, RandomKey, kRandomChunk,
+     SWEEPS(kComplementAndBack)},
+    {MemTestPattern::Modulo20, "modulo 20", Modulo20Table, NoKey, kModulo20Chunk, SWEEPS(kWriteThenVerify)},
+    {MemTestPattern::MovingInversions, "moving inversions", RandomTable, RandomKey, kRandomChunk,
+     SWEEPS(kMovingInversions)},
+    {MemTestPattern::Checkerboard32, "checkerboard per 32 bits", Checkerboard32Table, NoKey, kPeriodicChunk,
+     SWEEPS(kComplementAndBack)},
+    {MemTestPattern::Checkerboard128, "checkerboard per 128 bits", Checkerboard128Table, NoKey, kPeriodicChunk,
+     SWEEPS(kComplementAndBack)},
+    {MemTestPattern::WalkingOnes64, "walking ones", WalkingOnes64Table, NoKey, kPeriodicChunk,
+     SWEEPS(kWriteThenVerify)},
+    {MemTestPattern::ChipCopy, "copies by the chip", RandomTable, RandomKey, kRandomChunk, SWEEPS(kChipCopies)},
+    {MemTestPattern::MarchCMinus, "March C-", RandomTable, RandomKey, kRandomChunk, SWEEPS(kMarchCMinus)},
 };
+
+#undef SWEEPS
 
 }  // namespace
 

@@ -33,8 +33,6 @@ struct Sweep {
     SweepBlocks blocks;
 };
 
-const uint32_t kMaxSweeps = 6;
-
 struct PatternPlan {
     MemTestPattern pattern;
     const char* name;
@@ -42,7 +40,7 @@ struct PatternPlan {
     PatternKey key;
     uint32_t chunkWords;  // at most kMemTestTableWords (engine.h)
     uint32_t sweepCount;
-    Sweep sweeps[kMaxSweeps];
+    const Sweep* sweeps;  // in the order they run
 };
 
 // The plan of a pattern; null for a value outside the enumeration.
