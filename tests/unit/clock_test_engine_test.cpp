@@ -135,41 +135,39 @@ private:
     }
 
     // The word just below a page boundary, in a row that runs on into the
-    // next page, shows bit 5 wrong; every page is shut, and the first touch
-    // of any other page (the CPU reading on) puts the word right. Only a
-    // second read of the word could miss the error.
+    // next page, shows bit 5 wrong: every page is shut, the first touch of
+    // the word's page shows it wrong, the first touch of another (the CPU
+    // reading on) puts it right. Only a second read of the word misses it.
     static FaultyMemory* armed_;
-    static uintptr_t PageOf(const void* at) { return reinterpret_cast<uintptr_t>(at) & ~uintptr_t(PageBytes() - 1); }
     static void OnFault(int, siginfo_t* info, void*)
     {
         FaultyMemory* m = armed_;
-        uint32_t* word = m->view_ + m->readOnceCell_;
         mprotect(m->map_, m->mapBytes_, PROT_READ | PROT_WRITE);
-        if (PageOf(info->si_addr) == PageOf(word) && !m->shown_) {
-            m->right_ = *word;
-            *word ^= 1u << 5;
+        const bool wordsPage = (reinterpret_cast<uintptr_t>(info->si_addr) & -uintptr_t(PageBytes())) ==
+                               reinterpret_cast<uintptr_t>(m->wordsPage_);
+        if (wordsPage && !m->shown_) {
+            m->view_[m->readOnceCell_] ^= 1u << 5;
             m->shown_ = true;
             mprotect(m->map_, m->mapBytes_, PROT_NONE);
-            mprotect(reinterpret_cast<void*>(PageOf(word)), PageBytes(), PROT_READ | PROT_WRITE);
+            mprotect(m->wordsPage_, PageBytes(), PROT_READ | PROT_WRITE);
         } else {
             m->PutRight();
         }
     }
     void PutRight()
     {
-        uint32_t* word = view_ + readOnceCell_;
-        if (shown_ && *word == (right_ ^ (1u << 5)))
-            *word = right_;
+        if (shown_ && view_[readOnceCell_] == (presented_[readOnceCell_] ^ (1u << 5)))
+            view_[readOnceCell_] = presented_[readOnceCell_];
         shown_ = false;
     }
     void ArmReadOnce()
     {
-        // Row r lies at bytes 256 + 512 r of the pages: the row that runs
-        // over a page boundary, its word just below it.
+        // Row r lies at bytes 256 + 512 r of the pages.
         const uint32_t row = PageBytes() / (shape_.pitch * 4) - 1;
         const uint32_t column = (PageBytes() - (kViewOffset + row * shape_.pitch) * 4) / 4 - 1;
         readOnceCell_ = row * shape_.pitch + column;
         readOnceOffset = (row * shape_.rowWords + column) * 4;
+        wordsPage_ = reinterpret_cast<char*>(map_) + PageBytes() * ((kViewOffset + readOnceCell_) * 4 / PageBytes());
         armed_ = this;
         struct sigaction action = {};
         action.sa_sigaction = OnFault;
@@ -199,7 +197,8 @@ private:
     Coupling effect_ = Coupling::Inverts;
     bool rising_ = true;
     bool shown_ = false;
-    uint32_t right_ = 0, readOnceCell_ = 0;
+    uint32_t readOnceCell_ = 0;
+    void* wordsPage_ = nullptr;
     struct sigaction previous_ = {};
 };
 FaultyMemory* FaultyMemory::armed_ = nullptr;
