@@ -44,7 +44,7 @@ struct MemTest {
     uint32_t block = 0;
     uint32_t row = 0;
     uint32_t passSeed = 0;
-    uint32_t table[kMemTestTableWords] = {};
+    uint32_t table[kMemTestTableWords] = {};  // the pass's expected words, made at its start
 };
 
 // Starts a run that cycles through `patterns` (one pass each, in turn) on the

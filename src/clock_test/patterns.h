@@ -1,7 +1,7 @@
 #pragma once
 // The patterns of the video memory test: for each, the words it expects at
 // any place of the memory and the sweeps that write, check or copy them.
-// Internal to the engine (engine.cpp) and its tests.
+// Internal to the engine (engine.cpp).
 #include <stdint.h>
 
 #include "clock_test/memtest_pattern.h"
