@@ -75,6 +75,10 @@ velkor_link_without_crt(arbolt-sim)
 # The yardstick of Arbolt's start-to-exit benchmark (scripts/bench-arbolt.sh).
 add_executable(do-nothing WIN32 ${CMAKE_SOURCE_DIR}/tools/bench/do_nothing_main.cpp)
 velkor_link_without_crt(do-nothing)
+# The clock test engine as the programs above build it, beside `rep movsd`,
+# under Wine (scripts/bench-memtest.sh --wine).
+add_executable(memtest-bench-486 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tools/bench/memtest_bench_486.cpp)
+target_link_libraries(memtest-bench-486 PRIVATE velkor_core)
 
 include(${CMAKE_SOURCE_DIR}/cmake/installer.cmake)
 

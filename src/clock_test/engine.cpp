@@ -2,14 +2,10 @@
 
 #include "clock_test/patterns.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
 
-// The expected words are made a piece of a row at a time, in a buffer small
-// enough for the stack of any thread and for the first-level cache.
+// A row is worked through in pieces that lie within one chunk of the
+// pattern's table; what a verifying sweep reads of a piece is kept here.
 const uint32_t kPieceWords = 256;
 
 enum class Step { Done, Lost, Failed };
@@ -55,116 +51,122 @@ void RecordError(MemTestErrors* errors, uint32_t block, uint32_t byteOffset, uin
     errors->failingBits |= bits;
 }
 
-struct Piece {
-    uint32_t* words;           // in the block
-    const uint32_t* expected;  // what the pattern wants there, before any inversion
-    uint32_t count;
-    uint32_t flip;  // 0, or all ones when the sweep expects (or writes) the complement
-    uint32_t mask;  // the bits the memory keeps
-    uint32_t block;
-    uint32_t byteOffset;  // of words[0] in the block
-};
+// The loops below take plain restricted pointers: the block is locked and
+// nothing else writes it until Unlock, which the compiler cannot see through,
+// and the pointers must not be thought to alias for the loops to stay tight.
+// Expected words are table[i] ^ key, the key carrying the sweep's inversion.
 
-void RecordPieceErrors(const Piece& piece, MemTestErrors* errors)
+void WriteWords(uint32_t* __restrict words, const uint32_t* __restrict table, uint32_t count, uint32_t key)
 {
-    for (uint32_t i = 0; i < piece.count; ++i) {
-        const uint32_t bad = (piece.words[i] ^ piece.expected[i] ^ piece.flip) & piece.mask;
-        if (bad)
-            RecordError(errors, piece.block, piece.byteOffset + i * 4, bad);
-    }
-}
-
-// The loops work on locals: stores into the block could otherwise alias the
-// piece's own fields and keep the compiler from vectorising them.
-void WritePiece(const Piece& piece)
-{
-    uint32_t* const words = piece.words;
-    const uint32_t* const expected = piece.expected;
-    const uint32_t count = piece.count, flip = piece.flip;
-    uint32_t i = 0;
-#if defined(__SSE2__)
-    // Where the processor can, the words go past its caches: a verifying
-    // sweep must read them back from the memory, not from a cache that still
-    // holds them (on plain memory smaller than the cache it otherwise would).
-    // Video memory behind the aperture is not cached either way.
-    if ((reinterpret_cast<uintptr_t>(words) & 15) == 0) {
-        const __m128i invert = _mm_set1_epi32(static_cast<int>(flip));
-        for (; i + 4 <= count; i += 4) {
-            const __m128i value = _mm_loadu_si128(reinterpret_cast<const __m128i*>(expected + i));
-            _mm_stream_si128(reinterpret_cast<__m128i*>(words + i), _mm_xor_si128(value, invert));
-        }
-    }
-#endif
-    for (; i < count; ++i)
-        words[i] = expected[i] ^ flip;
-}
-
-// The common case costs one pass of loads and XORs; only a piece that holds
-// an error is looked at word by word.
-void VerifyPiece(const Piece& piece, MemTestErrors* errors)
-{
-    const uint32_t* const words = piece.words;
-    const uint32_t* const expected = piece.expected;
-    const uint32_t count = piece.count, flip = piece.flip;
-    uint32_t bad = 0;
     for (uint32_t i = 0; i < count; ++i)
-        bad |= words[i] ^ expected[i] ^ flip;
-    if (bad & piece.mask)
-        RecordPieceErrors(piece, errors);
+        words[i] = table[i] ^ key;
 }
 
-// Moving inversions: each word is checked and then inverted before the next
-// is touched, up or down the piece.
-void CheckAndInvert(const Piece& piece, uint32_t i, MemTestErrors* errors)
+// Each word is read once: what was read is both compared and, should the
+// piece hold an error, counted, so an error that would not show on a second
+// read (what a marginal clock makes) is counted all the same.
+uint32_t VerifyWords(const uint32_t* __restrict words, const uint32_t* __restrict table, uint32_t count,
+                     uint32_t key, uint32_t* __restrict seen)
 {
-    const uint32_t want = piece.expected[i] ^ piece.flip;
-    const uint32_t bad = (piece.words[i] ^ want) & piece.mask;
-    if (__builtin_expect(bad != 0, 0))
-        RecordError(errors, piece.block, piece.byteOffset + i * 4, bad);
-    piece.words[i] = ~want;
-}
-
-void VerifyThenInvertPiece(const Piece& piece, bool descending, MemTestErrors* errors)
-{
-    if (descending) {
-        for (uint32_t i = piece.count; i-- > 0;)
-            CheckAndInvert(piece, i, errors);
-    } else {
-        for (uint32_t i = 0; i < piece.count; ++i)
-            CheckAndInvert(piece, i, errors);
+    uint32_t bad = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t word = words[i];
+        seen[i] = word;
+        bad |= word ^ table[i] ^ key;
     }
+    return bad;
+}
+
+// Each word read, then its complement written, before the next word is
+// touched: up or down the piece.
+uint32_t VerifyInvertUp(uint32_t* __restrict words, const uint32_t* __restrict table, uint32_t count, uint32_t key,
+                        uint32_t* __restrict seen)
+{
+    uint32_t bad = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t word = words[i];
+        seen[i] = word;
+        bad |= word ^ table[i] ^ key;
+        words[i] = table[i] ^ ~key;
+    }
+    return bad;
+}
+
+uint32_t VerifyInvertDown(uint32_t* __restrict words, const uint32_t* __restrict table, uint32_t count,
+                          uint32_t key, uint32_t* __restrict seen)
+{
+    uint32_t bad = 0;
+    for (uint32_t i = count; i-- > 0;) {
+        const uint32_t word = words[i];
+        seen[i] = word;
+        bad |= word ^ table[i] ^ key;
+        words[i] = table[i] ^ ~key;
+    }
+    return bad;
+}
+
+// Only a piece that held an error is looked at word by word, in what was read.
+void RecordPieceErrors(const uint32_t* seen, const uint32_t* table, uint32_t count, uint32_t key, uint32_t mask,
+                       uint32_t block, uint32_t byteOffset, MemTestErrors* errors)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t bad = (seen[i] ^ table[i] ^ key) & mask;
+        if (bad)
+            RecordError(errors, block, byteOffset + i * 4, bad);
+    }
+}
+
+// One piece: `count` words of the row from `start`, whose first is the
+// memory's word number `number`.
+void SweepPiece(MemTest* test, const PatternPlan& plan, const Sweep& sweep, const VideoBlockView& view,
+                uint32_t* rowWords, uint32_t block, uint32_t rowIndex, uint32_t start, uint32_t count, uint32_t number)
+{
+    const uint32_t* table = test->table + number % plan.chunkWords;
+    const uint32_t key = plan.key(number / plan.chunkWords, test->passSeed) ^ (sweep.inverted ? 0xFFFFFFFFu : 0u);
+    uint32_t* words = rowWords + start;
+    uint32_t seen[kPieceWords];
+    uint32_t bad = 0;
+    switch (sweep.kind) {
+    case SweepKind::Write:
+        WriteWords(words, table, count, key);
+        return;
+    case SweepKind::Verify:
+        bad = VerifyWords(words, table, count, key, seen);
+        break;
+    case SweepKind::VerifyThenWrite:
+        bad = sweep.descending ? VerifyInvertDown(words, table, count, key, seen)
+                               : VerifyInvertUp(words, table, count, key, seen);
+        break;
+    case SweepKind::Copy:
+        return;
+    }
+    if (bad & view.bitMask)
+        RecordPieceErrors(seen, table, count, key, view.bitMask, block, (rowIndex + start) * 4, &test->totals.errors);
 }
 
 // One row of a block, in pieces, in the sweep's direction.
 void SweepRow(MemTest* test, const PatternPlan& plan, const Sweep& sweep, const VideoBlockView& view,
               uint32_t block, uint32_t row, uint32_t firstWord)
 {
-    // The block is locked and nothing else writes it until Unlock, which the
-    // compiler cannot see through: the plain pointer lets the loops run at
-    // the speed of the memory.
     uint32_t* rowWords = const_cast<uint32_t*>(view.base + row * view.pitchWords);
-    uint32_t expected[kPieceWords];
-    const uint32_t pieces = (view.rowWords + kPieceWords - 1) / kPieceWords;
-    for (uint32_t n = 0; n < pieces; ++n) {
-        const uint32_t p = sweep.descending ? pieces - 1 - n : n;
-        const uint32_t start = p * kPieceWords;
-        const uint32_t count = view.rowWords - start < kPieceWords ? view.rowWords - start : kPieceWords;
-        const uint32_t index = row * view.rowWords + start;
-        plan.words(expected, count, firstWord + index, test->passSeed);
-        const Piece piece = {rowWords + start, expected, count, sweep.inverted ? 0xFFFFFFFFu : 0u,
-                             view.bitMask, block, index * 4};
-        switch (sweep.kind) {
-        case SweepKind::Write:
-            WritePiece(piece);
-            break;
-        case SweepKind::Verify:
-            VerifyPiece(piece, &test->totals.errors);
-            break;
-        case SweepKind::VerifyThenWrite:
-            VerifyThenInvertPiece(piece, sweep.descending, &test->totals.errors);
-            break;
-        case SweepKind::Copy:
-            break;
+    const uint32_t rowIndex = row * view.rowWords;  // of the row's first word in the block
+    const uint32_t rowNumber = firstWord + rowIndex;
+    const uint32_t chunk = plan.chunkWords;
+    if (sweep.descending) {
+        for (uint32_t end = view.rowWords; end > 0;) {
+            const uint32_t intoChunk = (rowNumber + end - 1) % chunk + 1;
+            uint32_t count = end < kPieceWords ? end : kPieceWords;
+            count = count < intoChunk ? count : intoChunk;
+            end -= count;
+            SweepPiece(test, plan, sweep, view, rowWords, block, rowIndex, end, count, rowNumber + end);
+        }
+    } else {
+        for (uint32_t start = 0; start < view.rowWords;) {
+            const uint32_t leftInChunk = chunk - (rowNumber + start) % chunk;
+            uint32_t count = view.rowWords - start < kPieceWords ? view.rowWords - start : kPieceWords;
+            count = count < leftInChunk ? count : leftInChunk;
+            SweepPiece(test, plan, sweep, view, rowWords, block, rowIndex, start, count, rowNumber + start);
+            start += count;
         }
     }
     if (sweep.kind == SweepKind::Verify || sweep.kind == SweepKind::VerifyThenWrite)
@@ -193,9 +195,6 @@ Step SweepBlock(MemTest* test, const PatternPlan& plan, const Sweep& sweep, uint
         *spent += rowBytes;
         ++test->row;
     } while (test->row < view.rows && *spent < budget);
-#if defined(__SSE2__)
-    _mm_sfence();  // the streamed words are in the memory before it is unlocked
-#endif
     memory->Unlock(block);
     if (test->row >= view.rows) {
         test->row = 0;
@@ -237,6 +236,13 @@ void StartPass(MemTest* test)
     test->row = 0;
 }
 
+// The pass's seed and the table of its pattern.
+void PreparePass(MemTest* test)
+{
+    test->passSeed = PassSeed(test->seed, test->totals.passes);
+    FindPatternPlan(test->patterns[test->patternIndex])->table(test->table, test->passSeed);
+}
+
 }  // namespace
 
 void MemTestBegin(MemTest* test, VideoBlocks* memory, const MemTestPattern* patterns, uint32_t count,
@@ -249,7 +255,8 @@ void MemTestBegin(MemTest* test, VideoBlocks* memory, const MemTestPattern* patt
             test->patterns[test->patternCount++] = patterns[i];
     }
     test->seed = seed;
-    test->passSeed = PassSeed(seed, 0);
+    if (test->patternCount > 0)
+        PreparePass(test);
 }
 
 MemTestStatus MemTestContinue(MemTest* test, uint32_t bytes)
@@ -293,7 +300,7 @@ MemTestStatus MemTestContinue(MemTest* test, uint32_t bytes)
     ++test->totals.passes;
     StartPass(test);
     test->patternIndex = (test->patternIndex + 1) % test->patternCount;
-    test->passSeed = PassSeed(test->seed, test->totals.passes);
+    PreparePass(test);
     return MemTestStatus::PassDone;
 }
 

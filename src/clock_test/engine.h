@@ -1,31 +1,14 @@
 #pragma once
 // The video memory test, in the manner of memory testers: one small function
-// per pattern, all listed in one table. Every pass writes all the memory
-// first and then reads it all back, since reads through the PCI/AGP aperture
-// are slow. Portable: video memory is reached only through VideoBlocks, and
-// the caller slices the work (MemTestContinue) so that windows stay alive.
+// per pattern, all listed in one table (patterns.cpp). A pass is a few
+// sweeps over all the memory, each writing, verifying, or verifying and
+// inverting word by word, up or down. Portable: video memory is reached only
+// through VideoBlocks, and the caller slices the work (MemTestContinue) so
+// that windows stay alive.
 #include <stdint.h>
 
+#include "clock_test/memtest_pattern.h"
 #include "platform/video_blocks.h"
-
-enum class MemTestPattern : uint32_t {
-    OwnAddress,           // each word holds its own address: address-line faults
-    RandomAndComplement,  // random data, then its complement
-    Modulo20,             // random data at every 20th word, its complement between
-    MovingInversions,     // up-sweep and down-sweep, each verifying then inverting
-    Checkerboard32,       // alternating 0x55555555 / 0xAAAAAAAA per 32 bits
-    Checkerboard128,      // alternating per 128 bits
-    WalkingOnes64,        // one bit set per 64-bit word, walking across the word
-    ChipCopy,             // the CPU fills, the chip copies, the CPU compares (needs two blocks)
-};
-const uint32_t kMemTestPatternCount = 8;
-
-// What the memory clock is tested with (every CPU pattern in turn) and what
-// the graphics core clock is tested with (the chip's own copies).
-extern const MemTestPattern kMemoryClockPatterns[];
-extern const uint32_t kMemoryClockPatternCount;
-extern const MemTestPattern kCoreClockPatterns[];
-extern const uint32_t kCoreClockPatternCount;
 
 struct MemTestErrors {
     uint32_t count;        // words read back wrong (stops counting at 0xFFFFFFFF)
@@ -61,6 +44,7 @@ struct MemTest {
     uint32_t block = 0;
     uint32_t row = 0;
     uint32_t passSeed = 0;
+    uint32_t table[kMemTestTableWords] = {};  // the pass's expected words, made at its start
 };
 
 // Starts a run that cycles through `patterns` (one pass each, in turn) on the
@@ -77,6 +61,3 @@ MemTestStatus MemTestContinue(MemTest* test, uint32_t bytes);
 // Bytes verified per second in MB (10^6 bytes), rounded down; 0 before the
 // first millisecond.
 uint32_t MemTestMBPerSecond(uint64_t bytes, uint32_t milliseconds);
-
-// The pattern's name for the status line ("moving inversions").
-const char* MemTestPatternName(MemTestPattern pattern);

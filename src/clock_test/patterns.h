@@ -1,15 +1,19 @@
 #pragma once
 // The patterns of the video memory test: for each, the words it expects at
 // any place of the memory and the sweeps that write, check or copy them.
-// Internal to the engine (engine.cpp) and its tests.
+// Internal to the engine (engine.cpp).
 #include <stdint.h>
 
-#include "clock_test/engine.h"
+#include "clock_test/memtest_pattern.h"
 
-// Fills out[0, count) with the pattern's words for the words numbered
-// first, first + 1, ... of the whole test memory (blocks laid end to end).
-// seed is the pass's own, so that random data differs from pass to pass.
-typedef void (*PatternWords)(uint32_t* out, uint32_t count, uint32_t first, uint32_t seed);
+// A pattern's words come from a table made once per pass: the word numbered
+// n of the whole test memory (blocks laid end to end) is
+//     table[n % chunkWords] ^ key(n / chunkWords, seed)
+// so that writing or checking a word costs a load from the cache and an XOR,
+// however the words are made. seed is the pass's own, so that random data
+// differs from pass to pass.
+typedef void (*PatternTable)(uint32_t* table, uint32_t seed);
+typedef uint32_t (*PatternKey)(uint32_t chunk, uint32_t seed);
 
 enum class SweepKind : uint8_t {
     Write,            // store the expected words
@@ -29,21 +33,21 @@ struct Sweep {
     SweepBlocks blocks;
 };
 
-const uint32_t kMaxSweeps = 4;
-
 struct PatternPlan {
     MemTestPattern pattern;
     const char* name;
-    PatternWords words;
+    PatternTable table;
+    PatternKey key;
+    uint32_t chunkWords;  // at most kMemTestTableWords (engine.h)
     uint32_t sweepCount;
-    Sweep sweeps[kMaxSweeps];
+    const Sweep* sweeps;  // in the order they run
 };
 
 // The plan of a pattern; null for a value outside the enumeration.
 const PatternPlan* FindPatternPlan(MemTestPattern pattern);
 
 // A well-mixed 32-bit function of a 32-bit number: the random data, made
-// again at will for the verifying sweep (and backwards for the down-sweep).
+// again at will for the verifying sweeps.
 inline uint32_t MixWord(uint32_t x)
 {
     x ^= x >> 16;

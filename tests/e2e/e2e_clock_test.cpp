@@ -3,6 +3,8 @@
 // job, and a test that stops the machine, told at the next start.
 #include "e2e_apply_steps.h"
 
+#include "clock_test/memtest_pattern.h"
+
 #include <commctrl.h>
 #include <stdio.h>
 
@@ -157,7 +159,15 @@ E2E_SCENARIO(clock_test_that_stops_the_machine_is_told_at_the_next_start)
         HWND dialog = OpenClockTest(sim, StartShown(&sim, &chip), 1);
         Click(dialog, kTestButton);
         E2E_CHECK(StatusBegins(dialog, "Testing the memory clock at 170 MHz"));
-        PumpFor(3000);
+        // A whole round of patterns, however long this machine takes for one.
+        E2E_CHECK(WaitUntil([&] {
+            const std::string status = Text(dialog, kStatus);
+            const size_t totals = status.find('\n');
+            unsigned minutes = 0, seconds = 0, passes = 0;
+            return totals != std::string::npos &&
+                   sscanf(status.c_str() + totals + 1, "%u:%u, %u passes", &minutes, &seconds, &passes) == 3 &&
+                   passes >= kMemoryClockPatternCount;
+        }, 60000));
         Click(dialog, kStopButton);
         E2E_CHECK(StatusBegins(dialog, "Stopped."));
         E2E_CHECK(!ReadDword(kSettingsKey, "Clock Test", &stoppedAt));

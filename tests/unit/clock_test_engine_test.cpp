@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -15,43 +18,78 @@ enum class Fault {
     CopyDropsBit,  // the chip's copies lose bit 7
     XByteLost,     // the top byte is not kept, and not in the block's bit mask
     LostOnce,      // the blocks are lost (contents gone) at the third lock
+    NoRise,        // bit 9 of the stuck cell's word cannot change from 0 to 1
+    NoFall,        // ... nor from 1 to 0
+    Coupled,       // a change of one word's bit 12 disturbs another word (Couple)
+    ReadOnce,      // at the third lock, one word reads wrong until the CPU reads on past it
 };
 
-const uint32_t kRowWords = 96, kPitch = 128, kRows = 64, kBlockCells = kPitch * kRows;
+struct Shape {
+    uint32_t rowWords, pitch, rows;
+};
+const uint32_t kRowWords = 96, kPitch = 128, kRows = 64;
+const Shape kWide = {kRowWords, kPitch, kRows};
 const uint32_t kStuckRow = 10, kStuckColumn = 20, kGap = 0x6A6A6A6Au;
+const uint32_t kViewOffset = 64;  // the view starts 256 bytes into its pages
 
-// Two blocks whose rows are 96 words of 128: the CPU works on a copy made at
-// Lock, and at Unlock the words it changed go into the cells through the fault.
+enum class Coupling { Inverts, SetsZero, SetsOne };
+
+// Two blocks of rows (96 words of 128 unless told): the CPU works on a copy
+// made at Lock, and at Unlock the words it changed go into the cells through
+// the fault. With one word per row and slices of one row, every access
+// reaches the cells in the order the engine makes it.
 class FaultyMemory final : public VideoBlocks {
 public:
-    explicit FaultyMemory(Fault fault) : fault_(fault), cells_(2 * kBlockCells, kGap), view_(kBlockCells) {}
+    explicit FaultyMemory(Fault fault, Shape shape = kWide)
+        : fault_(fault), shape_(shape), blockCells_(shape.pitch * shape.rows), cells_(2 * blockCells_, kGap)
+    {
+        mapBytes_ = ((kViewOffset + blockCells_) * 4 + PageBytes() - 1) / PageBytes() * PageBytes();
+        map_ = static_cast<uint32_t*>(mmap(nullptr, mapBytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        view_ = map_ + kViewOffset;
+    }
+    ~FaultyMemory() { munmap(map_, mapBytes_); }
+
+    static uint32_t PageBytes() { return static_cast<uint32_t>(sysconf(_SC_PAGESIZE)); }
+    void Fill(uint32_t value) { cells_.assign(cells_.size(), value); }
+    void Couple(uint32_t aggressorWord, uint32_t victimWord, Coupling effect, bool rising)
+    {
+        aggressor_ = aggressorWord / shape_.rows * blockCells_ + aggressorWord % shape_.rows * shape_.pitch;
+        victim_ = victimWord / shape_.rows * blockCells_ + victimWord % shape_.rows * shape_.pitch;
+        effect_ = effect;
+        rising_ = rising;
+    }
 
     uint32_t Open(char*, uint32_t) override { return 2; }
     void Close() override {}
     uint32_t BlockCount() override { return 2; }
-    uint32_t BlockBytes(uint32_t) override { return kRowWords * kRows * 4; }
+    uint32_t BlockBytes(uint32_t) override { return shape_.rowWords * shape_.rows * 4; }
     VideoBlocksResult Lock(uint32_t block, VideoBlockView* view) override
     {
-        if (fault_ == Fault::LostOnce && ++locks == 3)
+        ++locks;
+        if (fault_ == Fault::LostOnce && locks == 3)
             return VideoBlocksResult::Lost;
-        for (uint32_t c = 0; c < kBlockCells; ++c)
+        for (uint32_t c = 0; c < blockCells_; ++c)
             view_[c] = Cell(block, Aliased(c));
-        presented_ = view_;
-        *view = {view_.data(), kRowWords, kRows, kPitch, fault_ == Fault::XByteLost ? 0x00FFFFFFu : 0xFFFFFFFFu};
+        presented_.assign(view_, view_ + blockCells_);
+        *view = {view_, shape_.rowWords, shape_.rows, shape_.pitch,
+                 fault_ == Fault::XByteLost ? 0x00FFFFFFu : 0xFFFFFFFFu};
+        if (fault_ == Fault::ReadOnce && locks == 3)
+            ArmReadOnce();
         return VideoBlocksResult::Ok;
     }
     void Unlock(uint32_t block) override
     {
-        for (uint32_t c = 0; c < kBlockCells; ++c) {
+        DisarmReadOnce();
+        for (uint32_t c = 0; c < blockCells_; ++c) {
             if (view_[c] == presented_[c])
                 continue;
-            gapWrites += c % kPitch >= kRowWords;
+            gapWrites += c % shape_.pitch >= shape_.rowWords;
             Store(block, Aliased(c), view_[c]);
         }
     }
     VideoBlocksResult Copy(uint32_t from, uint32_t to) override
     {
-        for (uint32_t c = 0; c < kBlockCells; ++c)
+        for (uint32_t c = 0; c < blockCells_; ++c)
             Cell(to, c) = Cell(from, c) & (fault_ == Fault::CopyDropsBit ? ~0x80u : ~0u);
         return VideoBlocksResult::Ok;
     }
@@ -63,16 +101,23 @@ public:
     }
 
     int locks = 0, restores = 0, gapWrites = 0;
+    uint32_t readOnceOffset = 0;  // the byte offset in block 0 of the word that reads wrong once
 
 private:
-    uint32_t& Cell(uint32_t block, uint32_t c) { return cells_[block * kBlockCells + c]; }
+    uint32_t& Cell(uint32_t block, uint32_t c) { return cells_[block * blockCells_ + c]; }
     uint32_t Aliased(uint32_t c) const { return fault_ == Fault::AddressLine ? c & ~512u : c; }
     void Store(uint32_t block, uint32_t c, uint32_t value)
     {
         const uint32_t switching = value ^ lastWritten_;
         lastWritten_ = value;
-        if (fault_ == Fault::StuckCell && block == 0 && c == kStuckRow * kPitch + kStuckColumn)
+        const uint32_t was = Cell(block, c);
+        const bool stuckCell = block == 0 && c == kStuckRow * kPitch + kStuckColumn;
+        if (fault_ == Fault::StuckCell && stuckCell)
             value &= ~(1u << 9);
+        if (fault_ == Fault::NoRise && stuckCell)
+            value &= was | ~(1u << 9);
+        if (fault_ == Fault::NoFall && stuckCell)
+            value |= was & (1u << 9);
         if (fault_ == Fault::StuckLine)
             value &= ~(1u << 20);
         if (fault_ == Fault::Crosstalk && (switching & 0x3800) == 0x2800)
@@ -80,12 +125,83 @@ private:
         if (fault_ == Fault::XByteLost)
             value &= 0x00FFFFFF;
         Cell(block, c) = value;
+        if (fault_ == Fault::Coupled && block * blockCells_ + c == aggressor_ &&
+            ((rising_ ? ~was & value : was & ~value) & (1u << 12))) {
+            uint32_t& victim = cells_[victim_];
+            victim = effect_ == Coupling::Inverts ? victim ^ (1u << 12)
+                     : effect_ == Coupling::SetsZero ? victim & ~(1u << 12)
+                                                     : victim | (1u << 12);
+        }
+    }
+
+    // The word just below a page boundary, in a row that runs on into the
+    // next page, shows bit 5 wrong: every page is shut, the first touch of
+    // the word's page shows it wrong, the first touch of another (the CPU
+    // reading on) puts it right. Only a second read of the word misses it.
+    static FaultyMemory* armed_;
+    static void OnFault(int, siginfo_t* info, void*)
+    {
+        FaultyMemory* m = armed_;
+        mprotect(m->map_, m->mapBytes_, PROT_READ | PROT_WRITE);
+        const bool wordsPage = (reinterpret_cast<uintptr_t>(info->si_addr) & -uintptr_t(PageBytes())) ==
+                               reinterpret_cast<uintptr_t>(m->wordsPage_);
+        if (wordsPage && !m->shown_) {
+            m->view_[m->readOnceCell_] ^= 1u << 5;
+            m->shown_ = true;
+            mprotect(m->map_, m->mapBytes_, PROT_NONE);
+            mprotect(m->wordsPage_, PageBytes(), PROT_READ | PROT_WRITE);
+        } else {
+            m->PutRight();
+        }
+    }
+    void PutRight()
+    {
+        if (shown_ && view_[readOnceCell_] == (presented_[readOnceCell_] ^ (1u << 5)))
+            view_[readOnceCell_] = presented_[readOnceCell_];
+        shown_ = false;
+    }
+    void ArmReadOnce()
+    {
+        // Row r lies at bytes 256 + 512 r of the pages.
+        const uint32_t row = PageBytes() / (shape_.pitch * 4) - 1;
+        const uint32_t column = (PageBytes() - (kViewOffset + row * shape_.pitch) * 4) / 4 - 1;
+        readOnceCell_ = row * shape_.pitch + column;
+        readOnceOffset = (row * shape_.rowWords + column) * 4;
+        wordsPage_ = reinterpret_cast<char*>(map_) + PageBytes() * ((kViewOffset + readOnceCell_) * 4 / PageBytes());
+        armed_ = this;
+        struct sigaction action = {};
+        action.sa_sigaction = OnFault;
+        action.sa_flags = SA_SIGINFO;
+        sigaction(SIGSEGV, &action, &previous_);
+        mprotect(map_, mapBytes_, PROT_NONE);
+    }
+    void DisarmReadOnce()
+    {
+        if (armed_ != this)
+            return;
+        mprotect(map_, mapBytes_, PROT_READ | PROT_WRITE);
+        PutRight();
+        sigaction(SIGSEGV, &previous_, nullptr);
+        armed_ = nullptr;
     }
 
     Fault fault_;
+    Shape shape_;
+    uint32_t blockCells_;
     uint32_t lastWritten_ = 0;
-    std::vector<uint32_t> cells_, view_, presented_;
+    std::vector<uint32_t> cells_, presented_;
+    uint32_t* map_ = nullptr;
+    uint32_t* view_ = nullptr;
+    size_t mapBytes_ = 0;
+    uint32_t aggressor_ = 0, victim_ = 0;
+    Coupling effect_ = Coupling::Inverts;
+    bool rising_ = true;
+    bool shown_ = false;
+    uint32_t readOnceCell_ = 0;
+    void* wordsPage_ = nullptr;
+    struct sigaction previous_ = {};
 };
+FaultyMemory* FaultyMemory::armed_ = nullptr;
 
 using P = MemTestPattern;
 
@@ -157,8 +273,9 @@ TEST(MemTestRun, CyclesPatternsAndRefusesWhatCannotRun)
         passes += MemTestContinue(&test, 1 << 20) == MemTestStatus::PassDone;
     EXPECT_EQ(kMemoryClockPatternCount + 1, test.totals.passes);
     EXPECT_EQ(P::RandomAndComplement, test.patterns[test.patternIndex]);
-    // Moving inversions verifies twice, random data, both checkerboards twice.
-    EXPECT_EQ(uint64_t(2 * kRowWords * kRows * 4) * (kMemoryClockPatternCount + 4 + 1), test.totals.bytesTested);
+    // Random data, both checkerboards and moving inversions verify three
+    // times, March C- five times, the rest once; the last pass is own address.
+    EXPECT_EQ(uint64_t(2 * kRowWords * kRows * 4) * (kMemoryClockPatternCount + 12 + 1), test.totals.bytesTested);
     EXPECT_EQ(0u, test.totals.errors.count);
 
     struct OneBlock final : VideoBlocks {
@@ -175,6 +292,77 @@ TEST(MemTestRun, CyclesPatternsAndRefusesWhatCannotRun)
     EXPECT_EQ(MemTestStatus::Failed, MemTestContinue(&test, 1 << 20));  // copies need two blocks
     MemTestBegin(&test, &single, kMemoryClockPatterns, 1, 1);
     EXPECT_EQ(MemTestStatus::Failed, MemTestContinue(&test, 1 << 20));  // the seam refused
+}
+
+// What a pattern that complements its words finds does not hang on what the
+// memory held before it: a bit that cannot rise, or cannot fall, shows
+// whether the memory held all zeros or all ones.
+TEST(MemTestPatterns, ComplementingOnesFindTransitionFaultsWhateverCameBefore)
+{
+    for (P pattern : {P::RandomAndComplement, P::MovingInversions, P::MarchCMinus, P::Checkerboard32,
+                      P::Checkerboard128}) {
+        for (Fault fault : {Fault::NoRise, Fault::NoFall}) {
+            for (uint32_t before : {0u, ~0u}) {
+                SCOPED_TRACE(testing::Message() << MemTestPatternName(pattern) << ", fault "
+                                                << static_cast<int>(fault) << ", before " << before);
+                FaultyMemory memory(fault);
+                memory.Fill(before);
+                MemTest test;
+                MemTestBegin(&test, &memory, &pattern, 1, 7);
+                while (MemTestContinue(&test, 5000) == MemTestStatus::Working) {
+                }
+                EXPECT_GT(test.totals.errors.count, 0u);
+                EXPECT_EQ(1u << 9, test.totals.errors.failingBits);
+            }
+        }
+    }
+}
+
+// A change of one word's bit disturbs another word, below or above it, in
+// its block or the other: the memory clock's set finds each. One word per
+// row and slices of one row, so every access reaches the cells in order.
+TEST(MemTestPatterns, TheMemoryClockSetFindsCouplingWhereverTheWordsLie)
+{
+    const struct {
+        uint32_t aggressor, victim;  // word numbers: 32 words a block
+    } places[] = {{3, 20}, {20, 3}, {10, 40}, {40, 10}};
+    for (const auto& place : places) {
+        for (Coupling effect : {Coupling::Inverts, Coupling::SetsZero, Coupling::SetsOne}) {
+            for (bool rising : {true, false}) {
+                SCOPED_TRACE(testing::Message() << place.aggressor << " -> " << place.victim << ", effect "
+                                                << static_cast<int>(effect) << (rising ? ", rising" : ", falling"));
+                FaultyMemory memory(Fault::Coupled, {1, 2, 32});
+                memory.Couple(place.aggressor, place.victim, effect, rising);
+                MemTest test;
+                MemTestBegin(&test, &memory, kMemoryClockPatterns, kMemoryClockPatternCount, 11);
+                while (test.totals.passes < kMemoryClockPatternCount)
+                    ASSERT_NE(MemTestStatus::Failed, MemTestContinue(&test, 1));
+                EXPECT_GT(test.totals.errors.count, 0u);
+                EXPECT_EQ(1u << 12, test.totals.errors.failingBits);
+            }
+        }
+    }
+}
+
+// A word that reads wrong once and right after (what a marginal clock
+// makes) is counted, with the bits and the place of that one read.
+TEST(MemTestErrors, AWordWrongOnOneReadOnlyIsCounted)
+{
+    if (FaultyMemory::PageBytes() / (kPitch * 4) > kRows)
+        GTEST_SKIP() << "the fake's block does not reach a page boundary";
+    for (uint32_t p = 0; p < kMemoryClockPatternCount; ++p) {
+        SCOPED_TRACE(MemTestPatternName(kMemoryClockPatterns[p]));
+        FaultyMemory memory(Fault::ReadOnce);
+        MemTest test;
+        MemTestBegin(&test, &memory, &kMemoryClockPatterns[p], 1, 3);
+        while (MemTestContinue(&test, 1 << 20) == MemTestStatus::Working) {
+        }
+        const MemTestErrors& e = test.totals.errors;
+        EXPECT_EQ(1u, e.count);
+        EXPECT_EQ(1u << 5, e.failingBits);
+        EXPECT_EQ(0u, e.firstBlock);
+        EXPECT_EQ(memory.readOnceOffset, e.firstOffset);
+    }
 }
 
 }  // namespace

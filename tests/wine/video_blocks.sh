@@ -22,7 +22,7 @@ if [ "${blocks:-0}" -lt 2 ]; then
 elif [ "$rc" -ne 0 ]; then
     fail "a pattern failed or found errors on Wine's DirectDraw (exit code $rc)"
 fi
-[ "$(grep -c '^pattern=.*|done|' "$work/probe.out")" = 8 ] || fail "not every pattern ran to the end"
+[ "$(grep -c '^pattern=.*|done|' "$work/probe.out")" = 9 ] || fail "not every pattern ran to the end"
 
 WINEDLLOVERRIDES="$WINEDLLOVERRIDES;ddraw=" timeout 60 wine "$probe" > "$work/none.out" 2> "$work/none.err"
 rc=$?

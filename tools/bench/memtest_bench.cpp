@@ -12,48 +12,22 @@
 #include <vector>
 
 #include "clock_test/engine.h"
+#include "plain_video_blocks.h"
 
 namespace {
-
-// The buffer in 1 MiB blocks, as the DirectDraw seam hands out video memory.
-class PlainMemory final : public VideoBlocks {
-public:
-    explicit PlainMemory(uint32_t mib) : words_(size_t(mib) << 18), blocks_(mib) {}
-    uint32_t Open(char*, uint32_t) override { return blocks_; }
-    void Close() override {}
-    uint32_t BlockCount() override { return blocks_; }
-    uint32_t BlockBytes(uint32_t) override { return 1u << 20; }
-    VideoBlocksResult Lock(uint32_t block, VideoBlockView* view) override
-    {
-        *view = {words_.data() + (size_t(block) << 18), 1024, 256, 1024, 0xFFFFFFFFu};
-        return VideoBlocksResult::Ok;
-    }
-    void Unlock(uint32_t) override {}
-    VideoBlocksResult Copy(uint32_t from, uint32_t to) override
-    {
-        memcpy(words_.data() + (size_t(to) << 18), words_.data() + (size_t(from) << 18), 1u << 20);
-        return VideoBlocksResult::Ok;
-    }
-    VideoBlocksResult Restore() override { return VideoBlocksResult::Ok; }
-    uint8_t* Bytes() { return reinterpret_cast<uint8_t*>(words_.data()); }
-
-private:
-    std::vector<uint32_t> words_;
-    uint32_t blocks_;
-};
 
 double Seconds(std::chrono::steady_clock::time_point since)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-// One pass of a pattern over the whole buffer, in the slices the dialog uses.
-double PatternMBs(PlainMemory* memory, MemTestPattern pattern, uint32_t* errors)
+// One pass of a pattern over the whole buffer.
+double PatternMBs(PlainVideoBlocks* memory, MemTestPattern pattern, uint32_t* errors)
 {
     MemTest test;
     MemTestBegin(&test, memory, &pattern, 1, 1);
     const auto start = std::chrono::steady_clock::now();
-    while (MemTestContinue(&test, 1u << 20) == MemTestStatus::Working) {
+    while (MemTestContinue(&test, kBenchSliceBytes) == MemTestStatus::Working) {
     }
     *errors += test.totals.errors.count;
     return test.totals.bytesTested / Seconds(start) / 1e6;
@@ -69,9 +43,10 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: memtest-bench [MIB 2..4096] [ROUNDS]\n");
         return 2;
     }
-    PlainMemory memory(mib);
+    std::vector<uint32_t> words(size_t(mib) << 18, 0x02020202u);
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(words.data());
+    PlainVideoBlocks memory(words.data(), mib);
     std::vector<uint8_t> target(size_t(mib) << 20, 1);
-    memset(memory.Bytes(), 2, size_t(mib) << 20);
 
     double bestCopy = 0;
     double bestAll = 0;
@@ -82,13 +57,13 @@ int main(int argc, char** argv)
         const auto start = std::chrono::steady_clock::now();
         for (int copy = 0; copy < 4; ++copy) {
             if (copy & 1)
-                memcpy(memory.Bytes(), target.data(), target.size());
+                memcpy(bytes, target.data(), target.size());
             else
-                memcpy(target.data(), memory.Bytes(), target.size());
+                memcpy(target.data(), bytes, target.size());
         }
         const double copy = 4 * target.size() / Seconds(start) / 1e6;
         bestCopy = copy > bestCopy ? copy : bestCopy;
-        if (target[target.size() / 2] != memory.Bytes()[target.size() / 2])
+        if (target[target.size() / 2] != bytes[target.size() / 2])
             return 3;  // keeps the copy from being optimised away
 
         // The memory clock's run: every CPU pattern once.
@@ -96,7 +71,7 @@ int main(int argc, char** argv)
         MemTestBegin(&test, &memory, kMemoryClockPatterns, kMemoryClockPatternCount, round);
         const auto all = std::chrono::steady_clock::now();
         while (test.totals.passes < kMemoryClockPatternCount) {
-            if (MemTestContinue(&test, 1u << 20) == MemTestStatus::Failed)
+            if (MemTestContinue(&test, kBenchSliceBytes) == MemTestStatus::Failed)
                 return 3;
         }
         const double allMBs = test.totals.bytesTested / Seconds(all) / 1e6;
