@@ -129,9 +129,10 @@ E2E_SCENARIO(clock_test_stop_and_exit_mid_job_put_the_clocks_back)
 
 E2E_SCENARIO(clock_test_esc_and_windows_ending_put_back_a_word_velkor_would_not_write)
 {
-    // A 13.5 MHz board's own memory word: no whole MHz Velkor writes is this word.
+    // A 13.5 MHz board's own memory word (141.2 MHz, with errors): no whole
+    // MHz Velkor writes is this word.
     Chip chip;
-    Sim sim = Sim::Start("", "board=TNT2 xtal=13.5 mem=0000880D memok=170");
+    Sim sim = Sim::Start("", "board=TNT2 xtal=13.5 mem=0000880D memok=140");
     HWND main = StartShown(&sim, &chip);
     const uint32_t gfxWord = chip.Read32(kMemPll - 4);
     HWND dialog = OpenClockTest(sim, main, 1);
@@ -145,6 +146,15 @@ E2E_SCENARIO(clock_test_esc_and_windows_ending_put_back_a_word_velkor_would_not_
     E2E_CHECK_EQ(0x0000880Du, chip.Read32(kMemPll));
     E2E_CHECK_EQ(gfxWord, chip.Read32(kMemPll - 4));
     E2E_CHECK(Visible(dialog));
+
+    // A test that meets errors, stopped: the verdict stays with the totals.
+    Click(dialog, kTestButton);
+    E2E_CHECK(WaitUntil([&] { return Text(dialog, kStatus).find("failing bits") != std::string::npos; }, 30000));
+    Click(dialog, kStopButton);
+    E2E_CHECK(StatusBegins(dialog, "Stopped."));
+    E2E_CHECK_MSG(Text(dialog, kStatus).find("Errors at 141 MHz: this clock is too high") != std::string::npos,
+                  Text(dialog, kStatus));
+    Shot("clock_test_stopped_with_errors", dialog);
 
     // Windows ends during a search: the word goes back, the note goes, Velkor
     // ends. A second start posted meanwhile changes nothing.
@@ -162,7 +172,7 @@ E2E_SCENARIO(clock_test_esc_and_windows_ending_put_back_a_word_velkor_would_not_
     E2E_CHECK(!ReadDword(kSettingsKey, "Clock Test", &note));
 }
 
-E2E_SCENARIO(clock_test_that_stops_the_machine_is_told_at_the_next_start)
+E2E_SCENARIO(clock_test_that_stops_the_machine_is_told_at_the_next_start_and_each_clock_keeps_its_own)
 {
     WriteDword(kSettingsKey, "MEM Max", 183);
     {
@@ -177,14 +187,29 @@ E2E_SCENARIO(clock_test_that_stops_the_machine_is_told_at_the_next_start)
     E2E_CHECK_MSG(stoppedAt > 165 && stoppedAt < 170, stoppedAt);  // a memory clock, not yet told
     const std::string mhz = std::to_string(stoppedAt) + " MHz";
     {
+        // Told once; then a search of the graphics core clock stops the
+        // machine too, and the memory clock's note must survive it.
         Chip chip;
-        Sim sim = Sim::Start("", "board=TNT2 memok=180 memhang=180");
+        Sim sim = Sim::Start("", "board=TNT2 memok=180 memhang=180 gfxok=150 gfxhang=131");
         HWND box = WaitForDialog(sim, kProgramTitle);
         E2E_REQUIRE(box);
         const std::string told = StaticTexts(box);
         E2E_CHECK_MSG(told.find("The last test of the memory clock did not finish at " + mhz) == 0, told);
         E2E_CHECK_MSG(told.find("Find Highest stays below it") != std::string::npos, told);
         Shot("clock_test_hang_message", box);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        HWND dialog = OpenClockTest(sim, StartShown(&sim, &chip), 1);
+        Click(dialog, kCoreRadio);
+        Click(dialog, kFindButton);
+        E2E_CHECK(sim.WaitExit(60000) != STILL_ACTIVE);
+    }
+    {
+        Chip chip;
+        Sim sim = Sim::Start("", "board=TNT2 memok=180 memhang=180");
+        HWND box = WaitForDialog(sim, kProgramTitle);
+        E2E_REQUIRE(box);
+        const std::string told = StaticTexts(box);
+        E2E_CHECK_MSG(told.find("The last test of the graphics core clock did not finish at 13") == 0, told);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         HWND dialog = OpenClockTest(sim, StartShown(&sim, &chip), 1);
         Click(dialog, kFindButton);
@@ -200,7 +225,11 @@ E2E_SCENARIO(clock_test_that_stops_the_machine_is_told_at_the_next_start)
         HWND dialog = OpenClockTest(sim, StartShown(&sim, &chip), 1);
         Click(dialog, kTestButton);
         E2E_CHECK(StatusBegins(dialog, "Testing the memory clock at 170 MHz"));
-        PumpFor(3000);
+        // A whole round, however long it takes on this machine.
+        E2E_CHECK(WaitUntil([&] {
+            const std::string status = Text(dialog, kStatus);
+            return status.find(" round") != std::string::npos && status.find(", 0 rounds") == std::string::npos;
+        }, 120000));
         Click(dialog, kStopButton);
         E2E_CHECK(StatusBegins(dialog, "Stopped."));
         E2E_CHECK(!ReadDword(kSettingsKey, "Clock Test", &stoppedAt));

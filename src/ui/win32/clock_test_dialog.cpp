@@ -42,6 +42,7 @@ struct ClockTestDialog {
     DWORD chartPaintedAt;
     HFONT legendFont, labelFont;  // the labels run upwards, so narrow columns still hold them
     char notice[128];             // a refused "Seconds per clock", until the next start
+    DWORD endedAt;                // when the last job ended: its totals keep their time
 };
 
 ClockTestDialog dialog;
@@ -207,11 +208,12 @@ void FormatFound(char* text)
 }
 
 // After "&Stop" the totals of the last clock stay, with what they mean.
-void FormatStopped(char* text, DWORD now)
+void FormatStopped(char* text)
 {
     const ClockTestJob& job = dialog.job;
     char totals[160];
-    FormatTotals(totals, job, now - (job.mode == ClockTestMode::Test ? job.jobStartMs : job.stepStartMs));
+    FormatTotals(totals, job,
+                 dialog.endedAt - (job.mode == ClockTestMode::Test ? job.jobStartMs : job.stepStartMs));
     int length = wsprintfA(text, "Stopped. The %s clock is back at %u MHz.\r\nAt %u MHz: %s.\r\n",
                            DomainName(job.domain), Domain(job.domain).applied, job.stepClock, totals);
     if (job.test.totals.errors.count != 0)
@@ -255,7 +257,7 @@ void ShowStatus(DWORD now)
         FormatFound(text);
         break;
     case ClockTestState::Stopped:
-        FormatStopped(text, now);
+        FormatStopped(text);
         break;
     case ClockTestState::Failed:
         if (dialog.available)
@@ -281,6 +283,7 @@ void ShowStatus(DWORD now)
 // suggestion on its slider), and a boot store that fell due meanwhile runs.
 void AfterJob()
 {
+    dialog.endedAt = GetTickCount();
     KillTimer(dialog.window, kSliceTimerId);
     RefreshTitleAndRanges();
     RefreshClockDisplay();
@@ -357,9 +360,10 @@ void DrawChart(const DRAWITEMSTRUCT* item)
     HGDIOBJ oldFont = SelectObject(dc, dialog.legendFont);
     SetTextColor(dc, kChartText);
     RECT legend = area;
-    legend.bottom = legend.top + kLegendPixels;
-    DrawTextA(dc, "One column per clock tried (MHz); green clean, red errors (taller: more); framed: confirmation",
-              -1, &legend, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    legend.bottom = legend.top + 2 * kLegendPixels + 2;
+    DrawTextA(dc, "One column per clock tried (MHz), the latest on the right.\r\nGreen: clean. Red: errors "
+              "(taller: more). Framed: confirmation.",
+              -1, &legend, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_END_ELLIPSIS);
     area.top = legend.bottom + 1;
 
     const ClockTestJob& job = dialog.job;
