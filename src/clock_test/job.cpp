@@ -139,6 +139,8 @@ void EndJob(ClockTestJob* job, ClockTestState state, ClockTestEnd end)
     gApp.gfx.selected = job->gfxSelectedBefore;
     gApp.mem.selected = job->memSelectedBefore;
     job->suggestion = state == ClockTestState::Finished ? Suggestion(*job) : 0;
+    job->suggestionHeldUp = job->suggestion > SuggestedClock(SearchHighestClean(job->search));
+    job->startErred = state == ClockTestState::Finished && job->steps != 0 && !job->search.startClean;
     if (job->suggestion != 0)
         Domain(job->domain).selected = job->suggestion;
 

@@ -70,6 +70,8 @@ struct ClockTestJob {
     uint32_t floor;     // lowest clock a search steps down to
     uint32_t ceiling;   // highest clock a search may try
     uint32_t suggestion;  // once Finished: the clock put on the slider, 0 for none
+    bool suggestionHeldUp;  // the floor, the default or a clean start kept it above the margin
+    bool startErred;        // Find Highest: the clock applied now had errors
     uint32_t testedMiB, boardMiB;  // the video memory the test covers, of the board's whole
     MemTest test;
     ClockSearch search;

@@ -72,21 +72,24 @@ TEST_F(ClockTestJobTest, EveryWayOutPutsBackTheExactWordsAndTheNote)
         ClockTestEnd end;
         uint32_t noteAfter;
         uint32_t suggestion;
+        bool startErred;
     } cases[] = {
         {"Stop in a test, a 13.5 MHz board's own word", "xtal=13.5 mem=0000880D", ClockTestMode::Test, 0, 5,
-         ClockTestState::Stopped, ClockTestEnd::Stopped, 0, 0},
+         ClockTestState::Stopped, ClockTestEnd::Stopped, 0, 0, false},
         {"Stop in a search from 19 MHz, below what Velkor writes", "mem=0003880D", ClockTestMode::FindHighest, 0,
-         60, ClockTestState::Stopped, ClockTestEnd::Stopped, 0, 0},
+         60, ClockTestState::Stopped, ClockTestEnd::Stopped, 0, 0, false},
         {"the video memory fails in a search", "memok=170 memhang=152", ClockTestMode::FindHighest, 0, 0,
-         ClockTestState::Failed, ClockTestEnd::Failed, 0, 0},
+         ClockTestState::Failed, ClockTestEnd::Failed, 0, 0, false},
         {"a finished search", "memok=160", ClockTestMode::FindHighest, 0, 0, ClockTestState::Finished,
-         ClockTestEnd::Found, 0, 152},
+         ClockTestEnd::Found, 0, 152, false},
+        {"a search down from a clock that errs", "memok=140", ClockTestMode::FindHighest, 0, 0,
+         ClockTestState::Finished, ClockTestEnd::Found, 0, 140, true},
         {"a search that starts above a clock that stopped the machine", "", ClockTestMode::FindHighest,
-         kToldBit | 150, 0, ClockTestState::Finished, ClockTestEnd::AboveCeiling, kToldBit | 150, 0},
+         kToldBit | 150, 0, ClockTestState::Finished, ClockTestEnd::AboveCeiling, kToldBit | 150, 0, false},
         {"a clean round at that clock clears it", "", ClockTestMode::Test, kToldBit | 150, 400,
-         ClockTestState::Stopped, ClockTestEnd::Stopped, 0, 0},
+         ClockTestState::Stopped, ClockTestEnd::Stopped, 0, 0, false},
         {"an unfinished round there keeps it", "", ClockTestMode::Test, kToldBit | 150, 1,
-         ClockTestState::Stopped, ClockTestEnd::Stopped, kToldBit | 150, 0},
+         ClockTestState::Stopped, ClockTestEnd::Stopped, kToldBit | 150, 0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -112,6 +115,7 @@ TEST_F(ClockTestJobTest, EveryWayOutPutsBackTheExactWordsAndTheNote)
         EXPECT_EQ(c.noteAfter, MemNote());
         EXPECT_EQ(0u, gApp.ui.clockTestRunning);
         EXPECT_EQ(c.suggestion, job.suggestion);
+        EXPECT_EQ(c.startErred, job.startErred);
         EXPECT_EQ(c.suggestion ? c.suggestion : memSelected, gApp.mem.selected) << "the suggestion waits on the slider";
         EXPECT_EQ(gfxSelected, gApp.gfx.selected);
         EXPECT_EQ(memMin, gApp.mem.min) << "a limit never moves";

@@ -154,17 +154,17 @@ void FormatRunning(char* text, DWORD now)
 }
 
 // Where the suggestion went, and how it came about.
-void FormatSuggestion(char* text, const ClockTestJob& job, uint32_t clean)
+void FormatSuggestion(char* text, const ClockTestJob& job)
 {
     if (job.suggestion == 0) {
         lstrcpyA(text, " Nothing to suggest within the limits.");
         return;
     }
     char why[80];
-    if (job.suggestion == SuggestedClock(clean))
-        wsprintfA(why, "%u%% below", kSuggestionMarginPercent);
-    else
+    if (job.suggestionHeldUp)
         lstrcpyA(why, "not below the board's default or the clock the search started from");
+    else
+        wsprintfA(why, "%u%% below", kSuggestionMarginPercent);
     wsprintfA(text, " Suggested: %u MHz (%s), now on the main window's slider but not applied: \"Apply\" there "
               "sets it.", job.suggestion, why);
 }
@@ -175,12 +175,12 @@ void FormatFound(char* text)
     const uint32_t clean = SearchHighestClean(job.search);
     const char* domain = DomainName(job.domain);
     char suggestion[192];
-    FormatSuggestion(suggestion, job, clean);
+    FormatSuggestion(suggestion, job);
     switch (job.end) {
     case ClockTestEnd::Found:
         wsprintfA(text, "Highest clean %s clock: %u MHz (errors from %u MHz).%s", domain, clean, job.search.failing,
                   suggestion);
-        if (clean < job.clockBefore)
+        if (job.startErred)
             wsprintfA(text + lstrlenA(text), "\r\nThe clock applied now, %u MHz, has errors.", job.clockBefore);
         return;
     case ClockTestEnd::CleanToNote:
@@ -219,7 +219,7 @@ void FormatStopped(char* text)
     if (job.test.totals.errors.count != 0)
         wsprintfA(text + length, "Errors at %u MHz: this clock is too high; lower it and Apply, or use Find Highest "
                   "from a lower clock.", job.stepClock);
-    else if (job.test.totals.passes >= job.test.patternCount)
+    else if (ClockTestProgressNow(job, dialog.endedAt).rounds != 0)
         wsprintfA(text + length, "Clean: no errors at %u MHz.", job.stepClock);
     else
         wsprintfA(text + length, "No errors so far, but not yet a whole round.");
