@@ -248,7 +248,9 @@ void ShowStatus(DWORD now)
     char text[512];
     switch (job.state) {
     case ClockTestState::Idle:
-        wsprintfA(text, "Applied now: graphics core %u MHz, memory %u MHz.", gApp.gfx.applied, gApp.mem.applied);
+        lstrcpyA(text, "Test runs rounds of patterns at the clock applied now until Stop. Find Highest steps up "
+                       "from it to the highest clock without errors and suggests a clock; nothing is applied until "
+                       "Apply in the main window.");
         break;
     case ClockTestState::Running:
         FormatRunning(text, now);
@@ -361,8 +363,8 @@ void DrawChart(const DRAWITEMSTRUCT* item)
     SetTextColor(dc, kChartText);
     RECT legend = area;
     legend.bottom = legend.top + 2 * kLegendPixels + 2;
-    DrawTextA(dc, "One column per clock tried (MHz), the latest on the right.\r\nGreen: clean. Red: errors "
-              "(taller: more). Framed: confirmation.",
+    DrawTextA(dc, "One column per clock tried (MHz); green: clean, red: errors.\r\nTaller red: more errors. "
+              "Framed: the long confirmation run.",
               -1, &legend, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_END_ELLIPSIS);
     area.top = legend.bottom + 1;
 
