@@ -74,10 +74,10 @@ TEST_F(ClockTestJobTest, EveryWayOutPutsBackTheExactWordsAndTheNote)
         uint32_t suggestion;
         bool startErred;
     } cases[] = {
-        {"Stop in a test, a 13.5 MHz board's own word", "xtal=13.5 mem=0000880D", ClockTestMode::Test, 0, 5,
-         ClockTestState::Stopped, ClockTestEnd::Stopped, 0, 0, false},
+        {"Stop in a search, a 13.5 MHz board's own word", "xtal=13.5 mem=0000880D", ClockTestMode::FindHighest, 0,
+         300, ClockTestState::Stopped, ClockTestEnd::Stopped, 0, 0, false},
         {"Stop in a search from 19 MHz, below what Velkor writes", "mem=0003880D", ClockTestMode::FindHighest, 0,
-         60, ClockTestState::Stopped, ClockTestEnd::Stopped, 0, 0, false},
+         300, ClockTestState::Stopped, ClockTestEnd::Stopped, 0, 0, false},
         {"the video memory fails in a search", "memok=170 memhang=152", ClockTestMode::FindHighest, 0, 0,
          ClockTestState::Failed, ClockTestEnd::Failed, 0, 0, false},
         {"a finished search", "memok=160", ClockTestMode::FindHighest, 0, 0, ClockTestState::Finished,
@@ -101,11 +101,17 @@ TEST_F(ClockTestJobTest, EveryWayOutPutsBackTheExactWordsAndTheNote)
         ClockTestJob job = {};
         uint32_t now = 0;
         ASSERT_EQ(1, ClockTestBegin(&job, c.mode, kMemDomain, 1, now));
+        uint32_t memWordAtStop = memWord;
         for (int slice = 1; ClockTestRunning(job) && slice < 4000; ++slice) {
             now += 250;
             ClockTestSlice(&job, 1u << 20, now);
-            if (slice == c.stopAfterSlices)
+            if (slice == c.stopAfterSlices) {
+                memWordAtStop = pc->chip.Peek32(kMemPllOffset);
                 ClockTestStop(&job);
+            }
+        }
+        if (c.mode == ClockTestMode::FindHighest && c.stopAfterSlices) {
+            EXPECT_NE(memWord, memWordAtStop) << "stopped before the search moved the clock";
         }
         EXPECT_EQ(c.state, job.state);
         EXPECT_EQ(c.end, job.end);
