@@ -49,6 +49,8 @@
 #define IDC_TEST_PROGRESS 1208
 #define IDC_TEST_STATUS 1209
 #define IDC_TEST_CHART 1210
+#define IDC_TEST_CLOCKS 1211
+#define IDC_TEST_CLOSE 1212
 
 // Menu commands
 #define IDM_RESTORE 250

@@ -31,6 +31,21 @@ void ApplyClocks(uint32_t gfxMHz, uint32_t memMHz)
         ResetDisplayMode();
 }
 
+void RestorePllWords(uint32_t gfxWord, uint32_t memWord)
+{
+    const uint32_t offsets[] = {kGfxPllRegister, kMemPllRegister};
+    const uint32_t words[] = {gfxWord, memWord};
+    bool written = false;
+    for (int i = 0; i < 2; ++i) {
+        if ((words[i] & kPllMMask) == 0 || gApp.registers->Read32(offsets[i]) == words[i])
+            continue;
+        WritePllWord(offsets[i], words[i]);
+        written = true;
+    }
+    if (written && IsGeForce(gApp.boardKind))
+        ResetDisplayMode();
+}
+
 void WritePllWord(uint32_t offset, uint32_t newWord)
 {
     // 0 (or any M = 0) would stop the PLL dividing; leave the register alone.

@@ -11,6 +11,11 @@ const uint32_t kHighestUnwrittenClock = 33;
 // coefficients exist. GeForce boards get a display mode reset afterwards when
 // the last word computed was valid.
 void ApplyClocks(uint32_t gfxMHz, uint32_t memMHz);
+// Puts the PLL words read earlier back exactly as they were (a whole MHz
+// would only come close to them), each by the two-step write and only where
+// the live word differs; GeForce boards get the display mode reset when a
+// word was written. A word with M = 0 is left alone.
+void RestorePllWords(uint32_t gfxWord, uint32_t memWord);
 // Two-step write at a PLL register (offset lowered to a multiple of 4): an
 // intermediate word carrying the larger post-divider, 100 ms and four reads to
 // let the PLL settle, then the new word. A word with M = 0 is no usable

@@ -111,6 +111,11 @@ void RunApply(ApplyDialogs* dialogs)
     gApp.ui.applyRunning = 1;
     RunTransaction(dialogs);
     gApp.ui.applyRunning = 0;
+    RunBootStoreIfDue(dialogs);
+}
+
+void RunBootStoreIfDue(ApplyDialogs* dialogs)
+{
     if (gApp.ui.bootStoreDue != 0)
         RunBootStore(dialogs);
 }

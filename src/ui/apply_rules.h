@@ -46,6 +46,9 @@ void RunApply(ApplyDialogs* dialogs);
 // waits for its end (RunApply runs it then), and during a clock test job for
 // its end (the clock test dialog runs it then).
 void RunBootStore(ApplyDialogs* dialogs);
+// The store that fell due while an apply or a clock test job ran, once that
+// has ended; nothing when none is due.
+void RunBootStoreIfDue(ApplyDialogs* dialogs);
 
 // The clocks a revert may write back, fixed from gApp right before the chip
 // is written. The dialogs that follow run message loops in which a Restore

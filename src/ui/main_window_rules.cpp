@@ -56,6 +56,21 @@ MainButtonStates ComputeMainButtons(const AppState& app)
     return states;
 }
 
+bool RefusedWhileBusy(const AppState& app, BusyAsk ask)
+{
+    const UiState& ui = app.ui;
+    switch (ask) {
+    case BusyAsk::Apply:
+    case BusyAsk::Limits:
+        return ui.clockTestRunning != 0;
+    case BusyAsk::OpenClockTest:
+        return ui.clockTestDialog || ui.limitsDialog || ui.applyRunning != 0;
+    case BusyAsk::StartClockTest:
+        return ui.clockTestRunning != 0 || ui.limitsDialog || ui.applyRunning != 0;
+    }
+    return true;
+}
+
 int HideCountdownStep(int32_t* countdown)
 {
     if (*countdown <= kHideCountdownSpent)

@@ -67,6 +67,18 @@ MainCommand CommandFromDialog(uint32_t id);
 // message is left to the dialog manager (move, close and the rest).
 MainCommand CommandFromSystemMenu(uint32_t id);
 
+// What is refused while something else has the chip or the limits: a clock
+// test job holds the chip and searches under the limits, an apply
+// transaction's dialogs hold the clocks it may write back, and the limits
+// dialog changes the range a search would climb in.
+enum class BusyAsk : uint32_t {
+    Apply,           // "&Apply": not during a clock test job
+    Limits,          // the limits dialog: not during a clock test job
+    OpenClockTest,   // "&Test Clocks...": one at a time, not in an apply or beside the limits dialog
+    StartClockTest,  // "&Test", "&Find Highest": not beside a job, an apply or the limits dialog
+};
+bool RefusedWhileBusy(const AppState& app, BusyAsk ask);
+
 // Where the logo control goes: centred across the client area and, 2 pixels
 // lower, in the space above the link. Signed division, truncating toward zero.
 struct LogoPlace {

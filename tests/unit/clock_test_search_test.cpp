@@ -4,6 +4,7 @@
 
 #include "clock/pll_search.h"
 #include "clock_test/note.h"
+#include "settings/settings_store.h"
 #include "settings_fixture.h"
 #include "clock_test/job.h"
 #include "clock_test/search.h"
@@ -13,6 +14,12 @@ namespace {
 uint32_t EveryClock(void*, uint32_t mhz) { return mhz; }
 uint32_t EvenClocks(void*, uint32_t mhz) { return mhz & ~1u; }
 uint32_t ChipClocks(void*, uint32_t mhz) { return ReachedClock(kMemDomain, mhz); }
+// A PLL that reaches nothing above 170 MHz; counts how often it is asked.
+uint32_t ReachesTo170(void* asked, uint32_t mhz)
+{
+    ++*static_cast<uint32_t*>(asked);
+    return mhz <= 170 ? mhz : 0;
+}
 
 struct Board {
     uint32_t okMHz;     // errors above
@@ -24,10 +31,10 @@ struct Outcome {
     uint32_t clean, failing, highestTried, steps;
 };
 
-Outcome RunSearch(ClockReach pll, uint32_t start, uint32_t ceiling, Board board)
+Outcome RunSearch(ClockReach pll, uint32_t start, uint32_t ceiling, Board board, uint32_t floor = 100)
 {
     ClockSearch search;
-    SearchBegin(&search, pll, start, ceiling);
+    SearchBegin(&search, pll, start, floor, ceiling);
     Outcome out = {};
     while (search.phase != SearchPhase::Done && out.steps < 200) {
         const uint32_t clock = search.clock;
@@ -53,25 +60,67 @@ TEST(ClockSearch, FindsTheHighestCleanClockNeverAboveTheCeiling)
         uint32_t start, ceiling;
         Board board;
         SearchEnd end;
-        uint32_t clean, failing;
+        uint32_t clean, failing, floor;
     } cases[] = {
-        {"TNT2 memory", every, 150, 166, {160, 0}, SearchEnd::Found, 160, 161},
-        {"GeForce core", every, 120, 135, {130, 0}, SearchEnd::Found, 130, 131},
-        {"only even clocks", even, 150, 166, {161, 0}, SearchEnd::Found, 160, 162},
-        {"clean up to the ceiling", every, 150, 166, {200, 0}, SearchEnd::AtCeiling, 166, 0},
-        {"ceiling between steps", every, 150, 164, {200, 0}, SearchEnd::AtCeiling, 164, 0},
-        {"fails its confirmation", every, 150, 166, {160, 160}, SearchEnd::Found, 159, 160},
-        {"errors where it starts", every, 150, 166, {140, 0}, SearchEnd::NoneClean, 0, 150},
-        {"starts above the ceiling", every, 170, 166, {200, 0}, SearchEnd::NoneClean, 0, 0},
+        {"TNT2 memory", every, 150, 166, {160, 0}, SearchEnd::Found, 160, 161, 100},
+        {"GeForce core", every, 120, 135, {130, 0}, SearchEnd::Found, 130, 131, 100},
+        {"only even clocks", even, 150, 166, {161, 0}, SearchEnd::Found, 160, 162, 100},
+        {"clean up to the ceiling", every, 150, 166, {200, 0}, SearchEnd::AtCeiling, 166, 0, 100},
+        {"ceiling between steps", every, 150, 164, {200, 0}, SearchEnd::AtCeiling, 164, 0, 100},
+        {"fails its confirmation", every, 150, 166, {160, 160}, SearchEnd::Found, 159, 160, 100},
+        {"errors where it starts: steps down", every, 150, 166, {140, 0}, SearchEnd::Found, 140, 141, 100},
+        {"steps down only to clocks reached", even, 150, 166, {141, 0}, SearchEnd::Found, 140, 142, 100},
+        {"errors down to the floor", every, 150, 166, {140, 0}, SearchEnd::NoneClean, 0, 145, 145},
+        {"starts above the ceiling", every, 170, 166, {200, 0}, SearchEnd::AboveCeiling, 0, 0, 100},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const Outcome out = RunSearch(c.pll, c.start, c.ceiling, c.board);
+        const Outcome out = RunSearch(c.pll, c.start, c.ceiling, c.board, c.floor);
         EXPECT_EQ(c.end, out.end);
         EXPECT_EQ(c.clean, out.clean);
         EXPECT_EQ(c.failing, out.failing);
         EXPECT_LE(out.highestTried, c.ceiling);
         EXPECT_LT(out.steps, 20u);
+    }
+}
+
+TEST(ClockSearch, AClimbPastThePllsReachEndsThereAfterAShortScan)
+{
+    // A hand-edited limit far past anything the PLL makes: the climb names
+    // the PLL's reach, and no step scans more than a few dozen clocks.
+    uint32_t asked = 0;
+    ClockSearch search;
+    SearchBegin(&search, ClockReach{ReachesTo170, &asked}, 150, 100, 32767);
+    uint32_t mostAsked = 0;
+    while (search.phase != SearchPhase::Done) {
+        asked = 0;
+        SearchStepDone(&search, false);
+        mostAsked = std::max(mostAsked, asked);
+    }
+    EXPECT_EQ(SearchEnd::AtPllReach, search.end);
+    EXPECT_EQ(170u, SearchHighestClean(search));
+    EXPECT_LE(mostAsked, 2 * kReachScanMHz);
+}
+
+TEST(ClockSearch, TheSuggestionNeverFallsBelowTheFloorTheDefaultOrACleanStart)
+{
+    const struct {
+        const char* what;
+        uint32_t start, okMHz, floor, defaultClock, suggestion;
+    } cases[] = {
+        {"5% below", 150, 170, 100, 125, 161},
+        {"not below the default", 120, 128, 100, 125, 125},
+        {"not below a clean start", 140, 142, 100, 125, 140},
+        {"not below the floor", 100, 101, 100, 90, 100},
+        {"never above the highest clean clock", 110, 120, 100, 125, 120},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClockSearch search;
+        SearchBegin(&search, ClockReach{EveryClock, nullptr}, c.start, 50, 250);
+        while (search.phase != SearchPhase::Done)
+            SearchStepDone(&search, search.clock > c.okMHz);
+        EXPECT_EQ(c.suggestion, SearchSuggestion(search, SuggestionBounds{c.floor, c.defaultClock}));
     }
 }
 
@@ -97,19 +146,42 @@ TEST_F(ClockTestOnChip, StepsOnlyToClocksTheChipsPllReaches)
 
 TEST_F(ClockTestOnChip, AnUnfinishedClockIsToldOnceAndKeepsSearchesBelowIt)
 {
-    WriteClockTestNote(ClockTestNote{186, kMemDomain, false});
-    EXPECT_EQ(186u, Dword(kTestSettingsKey, "Clock Test")) << "memory clock, unfinished";
+    LoadSettings();
+    WriteClockTestNote(ClockTestNote{176, kMemDomain, false});
+    EXPECT_EQ(176u, Dword(kTestSettingsKey, "Clock Test")) << "memory clock, unfinished";
 
-    EXPECT_EQ(186u, TakeUnfinishedClockTest().mhz);
+    EXPECT_EQ(176u, TakeUnfinishedClockTest().mhz);
     EXPECT_EQ(0u, TakeUnfinishedClockTest().mhz) << "told once";
-    const ClockTestNote tooHigh = ReadClockTestNote();
+    const ClockTestNote tooHigh = ReadClockTestNote(kMemDomain);
     EXPECT_TRUE(tooHigh.told);
-    EXPECT_EQ(185u, SearchCeiling(200, kMemDomain, tooHigh));
-    EXPECT_EQ(183u, SearchCeiling(183, kMemDomain, tooHigh));
-    EXPECT_EQ(200u, SearchCeiling(200, kGfxDomain, tooHigh)) << "the other clock is not limited";
-
-    WriteClockTestNote(ClockTestNote{130, kGfxDomain, false});
-    EXPECT_EQ(kGfxDomain, ReadClockTestNote().domain);
+    EXPECT_EQ(175u, SearchCeiling(183, 250, tooHigh));
+    EXPECT_EQ(170u, SearchCeiling(170, 250, tooHigh));
+    EXPECT_EQ(190u, SearchCeiling(32767, 190, ClockTestNote{0, kMemDomain, false})) << "the board's ceiling";
+    EXPECT_EQ(0u, ReadClockTestNote(kGfxDomain).mhz) << "the other clock has no note";
     WriteClockTestNote(ClockTestNote{0, kMemDomain, false});
+    EXPECT_FALSE(Has(kTestSettingsKey, "Clock Test"));
+}
+
+TEST_F(ClockTestOnChip, EachDomainKeepsItsOwnNoteAndAnOlderSingleNoteStillCounts)
+{
+    LoadSettings();
+    // An older Velkor's graphics core note, in the one value of both domains.
+    PutDword(kTestSettingsKey, "Clock Test", (1u << 16) | 131);
+    EXPECT_EQ(131u, ReadClockTestNote(kGfxDomain).mhz);
+    EXPECT_EQ(0u, ReadClockTestNote(kMemDomain).mhz);
+    // A memory step that stops the machine, then a core step that does: both stay.
+    WriteClockTestNote(ClockTestNote{162, kMemDomain, false});
+    WriteClockTestNote(ClockTestNote{132, kGfxDomain, false});
+    EXPECT_EQ(162u, ReadClockTestNote(kMemDomain).mhz);
+    EXPECT_EQ(132u, ReadClockTestNote(kGfxDomain).mhz);
+    const ClockTestNote told = TakeUnfinishedClockTest();
+    EXPECT_EQ(kMemDomain, told.domain);
+    EXPECT_EQ(kGfxDomain, TakeUnfinishedClockTest().domain) << "then the core's";
+    EXPECT_EQ(0u, TakeUnfinishedClockTest().mhz);
+    EXPECT_EQ(162u, ReadClockTestNote(kMemDomain).mhz) << "still too high once told";
+
+    // A note at no clock the board runs is removed.
+    PutDword(kTestSettingsKey, "Clock Test", 1);
+    EXPECT_EQ(0u, ReadClockTestNote(kMemDomain).mhz);
     EXPECT_FALSE(Has(kTestSettingsKey, "Clock Test"));
 }

@@ -117,6 +117,35 @@ std::string RunCountdown(int32_t start, const char* messages, int32_t* end)
     return hidden;
 }
 
+TEST(RefusedWhileBusy, NothingTouchesTheChipOrTheLimitsUnderAnotherOne)
+{
+    int dialogHandle = 0;
+    const struct {
+        const char* what;
+        uint32_t jobRuns, applyRuns;
+        bool limitsOpen, testOpen;
+        bool apply, limits, openTest, startJob;
+    } cases[] = {
+        {"idle", 0, 0, false, false, false, false, false, false},
+        {"the clock test dialog open, idle", 0, 0, false, true, false, false, true, false},
+        {"a job runs", 1, 0, false, true, true, true, true, true},
+        {"an apply runs", 0, 1, false, true, false, false, true, true},
+        {"the limits dialog open", 0, 0, true, true, false, false, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        AppState app;
+        app.ui.clockTestRunning = c.jobRuns;
+        app.ui.applyRunning = c.applyRuns;
+        app.ui.limitsDialog = c.limitsOpen ? &dialogHandle : nullptr;
+        app.ui.clockTestDialog = c.testOpen ? &dialogHandle : nullptr;
+        EXPECT_EQ(c.apply, RefusedWhileBusy(app, BusyAsk::Apply));
+        EXPECT_EQ(c.limits, RefusedWhileBusy(app, BusyAsk::Limits));
+        EXPECT_EQ(c.openTest, RefusedWhileBusy(app, BusyAsk::OpenClockTest));
+        EXPECT_EQ(c.startJob, RefusedWhileBusy(app, BusyAsk::StartClockTest));
+    }
+}
+
 TEST(HideCountdown, AHiddenStartHidesTenMessagesAfterTheFirstShowingThenStops)
 {
     int32_t end = 0;

@@ -62,6 +62,12 @@ void OnBootTimer()
     RunBootStore(&dialogs);
 }
 
+void RunDueBootStore()
+{
+    Win32ApplyDialogs dialogs;
+    RunBootStoreIfDue(&dialogs);
+}
+
 static void EndTransactionDialog(HWND window)
 {
     EndDialog(window, 0);

@@ -45,24 +45,19 @@ void RunAboutBox()
     DialogBoxParamA(Instance(), MAKEINTRESOURCEA(IDD_ABOUT), MainWindow(), AboutDialogProc, 0);
 }
 
-// While a clock test job has the chip, what would write clocks or change
-// the limits it searches under is refused.
-bool RefusedDuringClockTest()
+// A beep for what waits for something else to end (main_window_rules.h).
+bool Refused(BusyAsk ask)
 {
-    if (gApp.ui.clockTestRunning == 0)
+    if (!RefusedWhileBusy(gApp, ask))
         return false;
     MessageBeep(MB_ICONWARNING);
     return true;
 }
 
-// One at a time, and never inside an apply transaction, whose dialogs hold
-// the clocks the transaction may write back.
 void OpenClockTest()
 {
-    if (gApp.ui.clockTestDialog || gApp.ui.limitsDialog || gApp.ui.applyRunning) {
-        MessageBeep(MB_ICONWARNING);
+    if (Refused(BusyAsk::OpenClockTest))
         return;
-    }
     RunClockTestDialog();
     RefreshTitleAndRanges();
     RefreshClockDisplay();
@@ -70,7 +65,7 @@ void OpenClockTest()
 
 void RunLimitsDialog()
 {
-    if (RefusedDuringClockTest())
+    if (Refused(BusyAsk::Limits))
         return;
     DialogBoxParamA(Instance(), MAKEINTRESOURCEA(IDD_LIMITS), MainWindow(), LimitsDialogProc, 0);
     InvalidateScreen();
@@ -115,7 +110,7 @@ void RunCommand(MainCommand command)
         RunLimitsDialog();
         break;
     case MainCommand::Apply:
-        if (!RefusedDuringClockTest())
+        if (!Refused(BusyAsk::Apply))
             RunApplyTransaction();
         break;
     case MainCommand::ClockTest:
@@ -263,6 +258,16 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case kUnfinishedClockTestMessage:
         TellOfUnfinishedClockTest();
+        break;
+    case WM_QUERYENDSESSION:
+        // Windows may end without another message: the test clock leaves the
+        // chip now, and Windows may go on.
+        StopClockTestForExit();
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            CloseAllAndEnd();
         break;
     default:
         return FALSE;

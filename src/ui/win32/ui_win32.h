@@ -9,6 +9,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // Apply transaction (apply_transaction.cpp)
 void RunApplyTransaction();
 void OnBootTimer();  // WM_TIMER 27050 at the main window
+void RunDueBootStore();  // a store that fell due during an apply or a clock test job
 INT_PTR CALLBACK ConfirmDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK KeepDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -18,7 +19,8 @@ INT_PTR CALLBACK LimitsDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
 // Clock test dialog (clock_test_dialog.cpp)
 void RunClockTestDialog();
 INT_PTR CALLBACK ClockTestDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// "E&xit": a running job ends first, with the clocks from before it back.
+// "E&xit" and Windows ending: a running job ends first, with the clocks
+// from before it back and its note as before.
 void StopClockTestForExit();
 // Once at start: the message about a test that stopped the machine.
 void TellOfUnfinishedClockTest();
