@@ -114,7 +114,7 @@ E2E_SCENARIO(clock_test_stop_and_exit_mid_job_put_the_clocks_back)
     E2E_CHECK(StatusBegins(dialog, "Stopped."));
     // The totals of the last clock stay, with what they mean.
     const std::string stoppedText = Text(dialog, kStatus);
-    E2E_CHECK_MSG(stoppedText.find(" MHz: ") != std::string::npos && stoppedText.find(" MB (") != std::string::npos,
+    E2E_CHECK_MSG(stoppedText.find(" MHz: ") != std::string::npos && stoppedText.find(" frames, ") != std::string::npos,
                   stoppedText);
     E2E_CHECK(Enabled(dialog, kFindButton));
     E2E_CHECK(Focus(dialog) && IsWindowEnabled(Focus(dialog)));
@@ -263,7 +263,7 @@ E2E_SCENARIO(clock_test_core_search_renders_and_finds_the_3d_limit_below_the_cop
             const std::string status = Text(dialog, kStatus);
             framesCounted |= status.find(" frames, ") != std::string::npos &&
                              status.find(" artifacts, ") != std::string::npos;
-            only2d |= status.find("only 2D copies (3D needs DirectX 6 or later)") != std::string::npos;
+            only2d |= status.find("only 2D copies: 3D needs DirectX 6 or later") != std::string::npos;
             if (!shotTaken && chip.GfxMHz() >= 128 &&
                 (copiesOnly || status.find("rendering the 3D scene") != std::string::npos)) {
                 shotTaken = true;
