@@ -4,8 +4,6 @@
 #include "clock/pll_search.h"
 #include "settings/registry_keys.h"
 
-const char kClockTestValue[] = "Clock Test";
-
 namespace {
 
 const uint32_t kClockBits = 0xFFFF;

@@ -11,8 +11,6 @@
 // has been told (the clock is then too high, no longer unfinished).
 #include <stdint.h>
 
-extern const char kClockTestValue[];  // "Clock Test"
-
 struct ClockTestNote {
     uint32_t mhz;     // 0: no note
     uint32_t domain;  // kGfxDomain or kMemDomain

@@ -2,8 +2,7 @@
 
 #include <string.h>
 
-#include "board/video_memory.h"
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "app_state.h"
 #include "board/board_kind.h"
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 #include "clock/pll_search.h"
 #include "sim/sim_config.h"
 #include "sim/sim_pc.h"

@@ -2,7 +2,8 @@
 
 #include <math.h>
 
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
+#include "clock/pll_search.h"
 #include "clock_sim.h"
 
 namespace {
@@ -101,6 +102,10 @@ TEST(PllReadout, DdrHalvesOnlyTheGeForceMemoryClock)
         EXPECT_EQ(c.memMHz, ReadMemClock());
         EXPECT_EQ(c.configReads, sim.CountOf(SimEvent::RegisterRead8));
         EXPECT_EQ(c.ddrBit && c.configReads == 1, IsDdrMemory());
+        // The unrounded readout that the clock test and the calculator use.
+        const double exact = PllWordToMHz(0x00001501, kCrystal14MHz);
+        EXPECT_EQ(exact, PllWordClockMHz(0x00001501, kGfxDomain));
+        EXPECT_EQ(c.ddrBit && c.configReads == 1 ? exact * 0.5 : exact, PllWordClockMHz(0x00001501, kMemDomain));
     }
 }
 

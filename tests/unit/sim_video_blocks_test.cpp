@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "board/video_memory.h"
+#include "board/chip_registers.h"
 #include "clock_test/engine.h"
 #include "sim_fixture.h"
 
