@@ -8,7 +8,7 @@
 // the heap or as a static, never on a small stack.
 #include <stdint.h>
 
-#include "app_state.h"
+#include "platform/platform.h"
 #include "sim/sim_chip.h"
 #include "sim/sim_display.h"
 #include "sim/sim_driver.h"

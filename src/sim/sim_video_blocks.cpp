@@ -2,8 +2,6 @@
 
 #include <string.h>
 
-#include "board/chip_registers.h"
-
 namespace {
 
 const double kWordsPerMiB = 262144.0;
@@ -22,6 +20,12 @@ void CopyText(char* to, uint32_t size, const char* text)
     for (; i + 1 < size && text[i]; ++i)
         to[i] = text[i];
     to[i] = '\0';
+}
+
+// Whether a clock reads as more than `limitMHz` in whole MHz, halves going up.
+bool AboveWholeMHz(double mhz, uint32_t limitMHz)
+{
+    return mhz >= limitMHz + 0.5;
 }
 
 uint32_t BitCount(uint32_t x)
@@ -66,24 +70,18 @@ double SimVideoBlocks::ErrorsPerMiB(double excessMHz)
 
 double SimVideoBlocks::MemoryMHz() const
 {
-    const double crystal = (chip_->Peek32(kStrapOffset) & kStrapCrystal14MHz) ? kCrystal14MHz : kCrystal13MHz;
-    double mhz = PllWordToMHz(chip_->Peek32(kMemPllOffset), crystal);
-    const bool geforce = kind_ == BoardKind::Gravenor || kind_ == BoardKind::GravenorPro;
-    if (geforce && (chip_->Storage()[kMemConfigOffset] & kMemConfigDdr))
-        mhz *= 0.5;
-    return mhz;
+    return chip_->MemoryMHz(family_);
 }
 
 double SimVideoBlocks::GraphicsMHz() const
 {
-    const double crystal = (chip_->Peek32(kStrapOffset) & kStrapCrystal14MHz) ? kCrystal14MHz : kCrystal13MHz;
-    return PllWordToMHz(chip_->Peek32(kGfxPllOffset), crystal);
+    return chip_->GraphicsMHz();
 }
 
 uint32_t SimVideoBlocks::Open(char* why, uint32_t whySize)
 {
     Close();
-    const uint32_t mib = ReadVideoMemoryMiB(kind_, chip_);
+    const uint32_t mib = chip_->VideoMemoryMiB(family_);
     if (mib == 0) {
         CopyText(why, whySize, "the board has no video memory of its own");
         return 0;
@@ -120,14 +118,13 @@ bool SimVideoBlocks::Usable(VideoBlocksResult* result)
     *result = VideoBlocksResult::Failed;
     if (hung_ || blockCount_ == 0)
         return false;
-    if (ToWholeMHz(MemoryMHz()) > limits_.memHangMHz || ToWholeMHz(GraphicsMHz()) > limits_.gfxHangMHz) {
+    if (AboveWholeMHz(MemoryMHz(), limits_.memHangMHz) || AboveWholeMHz(GraphicsMHz(), limits_.gfxHangMHz)) {
         hung_ = true;
         if (hangHook_)
             hangHook_(hangContext_);
         return false;
     }
-    const bool geforce = kind_ == BoardKind::Gravenor || kind_ == BoardKind::GravenorPro;
-    if (geforce && !lost_ &&
+    if (family_ == SimChipFamily::GeForce256 && !lost_ &&
         (chip_->Peek32(kGfxPllOffset) != pllWords_[0] || chip_->Peek32(kMemPllOffset) != pllWords_[1])) {
         lost_ = true;
         // What the blocks held is gone with them.
