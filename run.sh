@@ -11,8 +11,4 @@ cmake --build build/native -j2 >/dev/null
 cmake -S . -B build/cross -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 cmake --build build/cross -j2 >/dev/null
 
-if [ -x scripts/run-sim.sh ] && [ -e build/cross/velkor-sim.exe ]; then
-    exec scripts/run-sim.sh "$@"
-fi
-# Until the simulator program exists: what the clock engine makes of a TNT2.
-build/native/velkor-pll --board TNT2 100 166
+exec scripts/run-sim.sh "$@"

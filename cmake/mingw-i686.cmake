@@ -4,6 +4,12 @@ set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
 set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
+# The resources (dialogs, icons, version blocks) cannot be left out: without
+# the resource compiler the build stops here and says what to install.
+find_program(VELKOR_WINDRES i686-w64-mingw32-windres)
+if(NOT VELKOR_WINDRES)
+  message(FATAL_ERROR "i686-w64-mingw32-windres not found: install the Debian package binutils-mingw-w64-i686")
+endif()
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

@@ -9,10 +9,8 @@ add_library(velkor_core STATIC ${VELKOR_CORE_SOURCES})
 target_include_directories(velkor_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
 file(GLOB VELKOR_PLL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/velkor-pll/*.cpp)
-if(VELKOR_PLL_SOURCES)
-  add_executable(velkor-pll ${VELKOR_PLL_SOURCES})
-  target_link_libraries(velkor-pll PRIVATE velkor_core)
-endif()
+add_executable(velkor-pll ${VELKOR_PLL_SOURCES})
+target_link_libraries(velkor-pll PRIVATE velkor_core)
 
 # The video memory test engine beside memcpy (scripts/bench-memtest.sh).
 add_executable(memtest-bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tools/bench/memtest_bench.cpp)
@@ -24,8 +22,14 @@ file(GLOB VELKOR_UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/u
 add_executable(velkor_unit_tests ${VELKOR_UNIT_TEST_SOURCES})
 target_include_directories(velkor_unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit)
 target_link_libraries(velkor_unit_tests PRIVATE velkor_core GTest::gtest GTest::gtest_main)
-add_test(NAME unit COMMAND velkor_unit_tests)
-
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/native/CMakeLists.txt)
-  add_subdirectory(tests/native)
+# The resource test compiles res/velkor.rc with the MinGW resource compiler,
+# as the cross build does: without it the configure stops rather than the
+# test being left out.
+find_program(VELKOR_WINDRES i686-w64-mingw32-windres)
+if(NOT VELKOR_WINDRES)
+  message(FATAL_ERROR "i686-w64-mingw32-windres not found: install the Debian package binutils-mingw-w64-i686")
 endif()
+add_test(NAME unit COMMAND velkor_unit_tests)
+set_tests_properties(unit PROPERTIES ENVIRONMENT VELKOR_WINDRES=${VELKOR_WINDRES})
+
+add_subdirectory(tests/native)

@@ -9,11 +9,11 @@ set(VELKOR_NSIS_SHA256 9643566e50357918f23c0c4afdac0be8b5305b031b3aeb69f86c17a0a
 set(VELKOR_NSIS_DIR ${CMAKE_BINARY_DIR}/nsis)
 set(VELKOR_MAKENSIS ${VELKOR_NSIS_DIR}/install/bin/makensis)
 
+# The setup and its checks are part of every cross build: without NSIS's
+# build tool the build stops here rather than leave them out.
 find_program(VELKOR_SCONS scons)
 if(NOT VELKOR_SCONS)
-  message(WARNING "scons not found (Debian packages scons, zlib1g-dev): no NSIS, no Velkor-setup.exe")
-  unset(VELKOR_MAKENSIS)
-  return()
+  message(FATAL_ERROR "scons not found: install the Debian packages scons and zlib1g-dev (NSIS is built from source)")
 endif()
 
 add_custom_command(OUTPUT ${VELKOR_MAKENSIS}

@@ -32,10 +32,7 @@ add_library(velkor_win32 STATIC ${VELKOR_WIN32_SOURCES})
 target_link_libraries(velkor_win32 PUBLIC velkor_core)
 set(VELKOR_WIN32_LIBS velkor_win32 velkor_core comctl32 shell32 advapi32 version gdi32 user32 kernel32)
 
-set(VELKOR_RESOURCES "")
-if(EXISTS ${CMAKE_SOURCE_DIR}/res/velkor.rc)
-  set(VELKOR_RESOURCES ${CMAKE_SOURCE_DIR}/res/velkor.rc)
-endif()
+set(VELKOR_RESOURCES ${CMAKE_SOURCE_DIR}/res/velkor.rc)
 
 # The programs that ship start in src/runtime/ instead of MinGW's start-up
 # code, which needs msvcrt.dll: Windows 95 does not have it. libmingwex and
@@ -56,11 +53,9 @@ add_executable(Velkor WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/velkor_main.cpp ${V
 target_link_libraries(Velkor PRIVATE ${VELKOR_WIN32_LIBS})
 velkor_link_without_crt(Velkor)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/src/ui/win32/velkor_sim_main.cpp)
-  add_executable(velkor-sim WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/velkor_sim_main.cpp ${VELKOR_RESOURCES})
-  target_link_libraries(velkor-sim PRIVATE ${VELKOR_WIN32_LIBS})
-  velkor_link_without_crt(velkor-sim)
-endif()
+add_executable(velkor-sim WIN32 ${CMAKE_SOURCE_DIR}/src/ui/win32/velkor_sim_main.cpp ${VELKOR_RESOURCES})
+target_link_libraries(velkor-sim PRIVATE ${VELKOR_WIN32_LIBS})
+velkor_link_without_crt(velkor-sim)
 
 # Arbolt.exe, the log-on companion that sets kept clocks again, and
 # arbolt-sim.exe on the simulated PC. No window: only the icon and the
@@ -83,8 +78,5 @@ target_link_libraries(memtest-bench-486 PRIVATE velkor_core)
 include(${CMAKE_SOURCE_DIR}/cmake/installer.cmake)
 
 enable_testing()
-foreach(dir tests/wine tests/e2e)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
-    add_subdirectory(${dir})
-  endif()
-endforeach()
+add_subdirectory(tests/wine)
+add_subdirectory(tests/e2e)

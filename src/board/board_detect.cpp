@@ -4,9 +4,9 @@
 
 #include "app_state.h"
 #include "board/board_kind.h"
+#include "board/chip_registers.h"
 #include "board/pci_config.h"
 #include "board/register_mapping.h"
-#include "clock/pll_model.h"
 
 namespace {
 

@@ -16,6 +16,3 @@ const char* BoardKindName(BoardKind kind);
 // A kind from its name (any case) or from a device ID written as a number
 // ("0x0028", "40"). BoardKind::None when the text names no supported board.
 BoardKind ParseBoardKind(const char* text);
-// A whole number as people write it: decimal, or hexadecimal after "0x".
-// 1 with *value set when the whole text is such a number of at most 32 bits.
-int ParseUnsigned(const char* text, uint32_t* value);

@@ -1,6 +1,6 @@
 #include "board/register_mapping.h"
 
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 
 const RegisterRange kMappedRanges[kMappedRangeCount] = {
     {kChipIdRegister, 0x1000, 0},

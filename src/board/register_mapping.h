@@ -5,8 +5,6 @@
 
 #include "app_state.h"
 
-const uint32_t kChipIdRegister = 0x000000;  // PMC boot register: the chip's identification
-
 // The pieces of the aperture Velkor touches, page-aligned: the identification
 // register, the memory configuration and strap registers (two neighbouring
 // pages, one call) and the PLL page. Large DPMI mappings fail on some

@@ -1,17 +1,12 @@
 #include "clock/clock_programming.h"
 
 #include "app_state.h"
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 #include "clock/pll_search.h"
 
 // Reads that let the PLL settle between the two writes; their values are not used.
 static const int kSettleReads = 4;
 static const uint32_t kSettleMilliseconds = 100;
-
-static bool IsGeForce(BoardKind kind)
-{
-    return kind == BoardKind::Gravenor || kind == BoardKind::GravenorPro;
-}
 
 void ApplyClocks(uint32_t gfxMHz, uint32_t memMHz)
 {

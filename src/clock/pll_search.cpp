@@ -50,6 +50,16 @@ const double kEqualPercent = 1e-6;
 
 }  // namespace
 
+void SetPllSearchLimits(int32_t method)
+{
+    PllSearchLimits& limits = gApp.pllLimits;
+    limits.minReferenceMHz = 1.0;
+    limits.maxReferenceMHz = 3;
+    limits.minVcoMHz = 128.0;
+    limits.maxVcoMHz = 300;
+    limits.firstP = (method == kPllMethodOther) ? 0 : 1;
+}
+
 int SearchPllFloat(double targetHz, double crystalMHz)
 {
     PllCandidate& above = gApp.bestAbove;

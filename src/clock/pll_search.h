@@ -5,10 +5,14 @@
 // conversions must not overlap; everything runs on the UI thread.
 #include <stdint.h>
 
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 
-const uint32_t kGfxDomain = 0;
-const uint32_t kMemDomain = 1;
+// The bounds method of SetPllSearchLimits(): TNT boards use 3, all others 5.
+const int32_t kPllMethodTnt = 3;
+const int32_t kPllMethodOther = 5;
+
+// Rewrites gApp.pllLimits for the next floating-point search.
+void SetPllSearchLimits(int32_t method);
 
 // The PllWord for a clock in whole MHz of one domain, or 0 when no valid
 // coefficients were found; 0 is never a valid word. The memory target is

@@ -1,9 +1,8 @@
 #include "clock_test/job.h"
 
 #include "app_state.h"
-#include "board/video_memory.h"
+#include "board/chip_registers.h"
 #include "clock/clock_programming.h"
-#include "clock/pll_model.h"
 #include "clock/pll_search.h"
 
 namespace {

@@ -4,9 +4,6 @@
 #include "clock/pll_search.h"
 #include "settings/registry_keys.h"
 
-const char kClockTestValue[] = "Clock Test";
-const char kClockTestCoreValue[] = "Clock Test Core";
-
 namespace {
 
 const uint32_t kClockBits = 0xFFFF;

@@ -15,9 +15,6 @@
 // next note of that domain moves it to its own value.
 #include <stdint.h>
 
-extern const char kClockTestValue[];      // "Clock Test"
-extern const char kClockTestCoreValue[];  // "Clock Test Core"
-
 struct ClockTestNote {
     uint32_t mhz;     // 0: no note
     uint32_t domain;  // kGfxDomain or kMemDomain

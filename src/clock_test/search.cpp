@@ -1,7 +1,7 @@
 #include "clock_test/search.h"
 
+#include "board/chip_registers.h"
 #include "clock/clock_programming.h"
-#include "clock/pll_model.h"
 #include "clock/pll_search.h"
 
 namespace {
@@ -206,8 +206,5 @@ uint32_t ReachedClock(uint32_t domain, uint32_t targetMHz)
     const uint32_t word = ClockToPllWord(targetMHz, domain);
     if (word == 0)
         return 0;
-    double mhz = PllWordToMHz(word, ReadCrystalMHz());
-    if (domain == kMemDomain && IsDdrMemory())
-        mhz *= 0.5;
-    return ToWholeMHz(mhz);
+    return ToWholeMHz(PllWordClockMHz(word, domain));
 }

@@ -11,8 +11,10 @@
 #include "platform/video_blocks.h"
 #include "platform/ticks.h"
 
-// Where the hardware and the operating system are reached. Velkor.exe plugs
-// in the Win32 implementations, tests and velkor-sim.exe the simulated PC.
+// Where the hardware and the operating system are reached. Velkor.exe and
+// Arbolt.exe plug in the Win32 implementations; velkor-sim.exe and
+// arbolt-sim.exe replace those that reach the board with the simulated PC's
+// (sim/win32/sim_machine.cpp); the unit tests run on the simulated PC alone.
 struct Platform {
     PortIo* ports = nullptr;
     KernelDriver* driver = nullptr;

@@ -3,7 +3,7 @@
 // little of that code's work these programs need and calls WinMain as it did.
 #include <windows.h>
 
-#include "ui/start_switches.h"
+#include "runtime/command_line.h"
 
 // The linker's table of global constructors: -1, the constructors, 0.
 extern "C" void (*__CTOR_LIST__[])();

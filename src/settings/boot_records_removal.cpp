@@ -87,7 +87,7 @@ static void RemoveCompanionStart(Registry* registry, const char* companionPath)
     char command[kPathBufferSize];
     uint32_t type = 0;
     uint32_t size = sizeof command;
-    int found = registry->QueryValue(run, "NvInitialize", &type, command, &size);
+    int found = registry->QueryValue(run, kRunValue, &type, command, &size);
     registry->Close(run);
     if (!found || type != kRegSz || size == 0)
         return;
@@ -99,7 +99,7 @@ static void RemoveCompanionStart(Registry* registry, const char* companionPath)
     if (!SameFile(command, companionPath))
         return;
     if (registry->OpenForWrite(kRunKey, &run)) {
-        registry->DeleteValue(run, "NvInitialize");
+        registry->DeleteValue(run, kRunValue);
         registry->Close(run);
     }
 }
@@ -113,7 +113,7 @@ static void RemoveCompanionRecord(Registry* registry)
     RegKey key;
     // A path that does not fit is one the store could not have written to.
     if (GetCompanionRecordKey(path, sizeof path) && registry->OpenForWrite(path, &key)) {
-        registry->DeleteValue(key, "Krusty");
+        registry->DeleteValue(key, kBootWordValue);
         registry->Close(key);
     }
 }
@@ -128,8 +128,8 @@ static void RemoveDriverWords(Registry* registry)
     RegKey settings;
     if (registry->OpenForRead(kSettingsKey, &settings)) {
         uint32_t mhz = 0;
-        gfxStored = ReadRegistryDword(registry, settings, "Gracie", &mhz);
-        memStored = ReadRegistryDword(registry, settings, "George", &mhz);
+        gfxStored = ReadRegistryDword(registry, settings, kGfxBootValue, &mhz);
+        memStored = ReadRegistryDword(registry, settings, kMemBootValue, &mhz);
         registry->Close(settings);
     }
     if (!gfxStored && !memStored)
@@ -138,9 +138,9 @@ static void RemoveDriverWords(Registry* registry)
     if (!registry->OpenForWrite(kRivaTntSystemKey, &system))
         return;
     if (gfxStored)
-        registry->DeleteValue(system, "Gracie");
+        registry->DeleteValue(system, kGfxBootValue);
     if (memStored)
-        registry->DeleteValue(system, "George");
+        registry->DeleteValue(system, kMemBootValue);
     registry->Close(system);
 }
 

@@ -52,12 +52,12 @@ int ReadClocksKeptForBoard(BoardKind kind, KeptClocks* clocks)
         return 0;
     uint32_t reboot = 1;
     uint32_t device = 0;
-    ReadRegistryDword(registry, key, "Reboot", &reboot);
-    ReadRegistryDword(registry, key, "Device", &device);
+    ReadRegistryDword(registry, key, kRebootValue, &reboot);
+    ReadRegistryDword(registry, key, kDeviceValue, &device);
     clocks->gfxMHz = row->gfx.defaultClock;
     clocks->memMHz = row->mem.defaultClock;
-    ReadRegistryDword(registry, key, "Gracie", &clocks->gfxMHz);
-    ReadRegistryDword(registry, key, "George", &clocks->memMHz);
+    ReadRegistryDword(registry, key, kGfxBootValue, &clocks->gfxMHz);
+    ReadRegistryDword(registry, key, kMemBootValue, &clocks->memMHz);
     registry->Close(key);
     return reboot == 0 && device == static_cast<uint32_t>(kind);
 }
@@ -69,7 +69,7 @@ int ReadKeptRecord(uint32_t* seed, uint32_t* word)
     RegKey key = 0;
     if (!registry || !GetCompanionRecordKey(path, sizeof path) || !registry->OpenForRead(path, &key))
         return 0;
-    int taken = ReadRegistryDword(registry, key, "Homer", seed) && ReadRegistryDword(registry, key, "Krusty", word);
+    int taken = ReadRegistryDword(registry, key, kBootSeedValue, seed) && ReadRegistryDword(registry, key, kBootWordValue, word);
     registry->Close(key);
     return taken;
 }
@@ -92,8 +92,8 @@ static bool DriverWordsAgree(const KeptClocks& settings, const BoardRow& row)
     RegKey key = 0;
     if (!registry->OpenForRead(kRivaTntSystemKey, &key))
         return false;
-    const bool agree = DriverWordAgrees(registry, key, "Gracie", settings.gfxMHz, row.gfx.defaultClock, kGfxDomain) &&
-                       DriverWordAgrees(registry, key, "George", settings.memMHz, row.mem.defaultClock, kMemDomain);
+    const bool agree = DriverWordAgrees(registry, key, kGfxBootValue, settings.gfxMHz, row.gfx.defaultClock, kGfxDomain) &&
+                       DriverWordAgrees(registry, key, kMemBootValue, settings.memMHz, row.mem.defaultClock, kMemDomain);
     registry->Close(key);
     return agree;
 }

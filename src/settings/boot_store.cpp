@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "app_state.h"
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 #include "clock/pll_search.h"
 #include "settings/boot_records_removal.h"
 #include "settings/boot_word.h"
@@ -49,8 +49,8 @@ static void StoreForOlderDriver(Registry* registry)
     const bool write = NeedsWord(gApp.gfx) || NeedsWord(gApp.mem);
     RegKey key;
     if (write ? registry->Create(kRivaTntSystemKey, &key) : registry->OpenForWrite(kRivaTntSystemKey, &key)) {
-        RecordBootPllWord(registry, key, "Gracie", &gApp.gfx, kGfxDomain);
-        RecordBootPllWord(registry, key, "George", &gApp.mem, kMemDomain);
+        RecordBootPllWord(registry, key, kGfxBootValue, &gApp.gfx, kGfxDomain);
+        RecordBootPllWord(registry, key, kMemBootValue, &gApp.mem, kMemDomain);
         registry->Close(key);
     }
     gApp.gfx.pendingBoot = 0;
@@ -105,9 +105,9 @@ static void StoreForCompanion(Registry* registry)
 
     // The seed is made once and reused, so equal clocks give an equal word.
     uint32_t seed = 0;
-    if (!ReadRegistryDword(registry, key, "Homer", &seed)) {
+    if (!ReadRegistryDword(registry, key, kBootSeedValue, &seed)) {
         seed = gApp.platform.ticks->GetTickCount();
-        registry->SetDword(key, "Homer", seed);
+        registry->SetDword(key, kBootSeedValue, seed);
     }
 
     RegKey run;
@@ -116,9 +116,9 @@ static void StoreForCompanion(Registry* registry)
         DropCompanionPair();
         return;
     }
-    registry->SetDword(key, "Krusty", ScrambleBootClocks(gfxMHz, memMHz, gApp.deviceId, seed));
+    registry->SetDword(key, kBootWordValue, ScrambleBootClocks(gfxMHz, memMHz, gApp.deviceId, seed));
     registry->Close(key);
-    registry->SetString(run, "NvInitialize", command);
+    registry->SetString(run, kRunValue, command);
     registry->Close(run);
 }
 
@@ -134,8 +134,8 @@ int StoreBootClocks()
     Registry* registry = gApp.platform.registry;
     RegKey key;
     if (registry->Create(kSettingsKey, &key)) {
-        RecordBootMHz(registry, key, "Gracie", gApp.gfx);
-        RecordBootMHz(registry, key, "George", gApp.mem);
+        RecordBootMHz(registry, key, kGfxBootValue, gApp.gfx);
+        RecordBootMHz(registry, key, kMemBootValue, gApp.mem);
         registry->Close(key);
     }
 

@@ -9,6 +9,21 @@ const char kDriverTweakSubkey[] = "\\NVTweak\\Hardware";
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kCompanionFileName[] = "\\Arbolt.exe";
 
+const char kPathValue[] = "Path";
+const char kRebootValue[] = "Reboot";
+const char kDeviceValue[] = "Device";
+const char kGfxMinValue[] = "GFX Min";
+const char kGfxMaxValue[] = "GFX Max";
+const char kMemMinValue[] = "MEM Min";
+const char kMemMaxValue[] = "MEM Max";
+const char kGfxBootValue[] = "Gracie";
+const char kMemBootValue[] = "George";
+const char kClockTestValue[] = "Clock Test";
+const char kClockTestCoreValue[] = "Clock Test Core";
+const char kBootSeedValue[] = "Homer";
+const char kBootWordValue[] = "Krusty";
+const char kRunValue[] = "NvInitialize";
+
 int ReadRegistryDword(Registry* registry, RegKey key, const char* name, uint32_t* value)
 {
     uint8_t buffer[20];

@@ -3,9 +3,9 @@
 #include <string.h>
 
 #include "app_state.h"
-#include "clock/clock_programming.h"
-#include "clock/pll_model.h"
 #include "board/board_table.h"
+#include "board/chip_registers.h"
+#include "clock/clock_programming.h"
 #include "settings/boot_restore.h"
 #include "settings/boot_store.h"
 
@@ -23,7 +23,7 @@ static void ReadInstallPath(Registry* registry, RegKey key)
     char text[sizeof gApp.installPath];
     uint32_t type = 0;
     uint32_t size = kPathRequestBytes;
-    if (!registry->QueryValue(key, "Path", &type, text, &size))
+    if (!registry->QueryValue(key, kPathValue, &type, text, &size))
         return;
     if (type != kRegSz || size > kPathRequestBytes)
         return;
@@ -112,20 +112,20 @@ int LoadSettings()
         ReadInstallPath(registry, key);
 
         uint32_t reboot;
-        if (ReadRegistryDword(registry, key, "Reboot", &reboot)) {
+        if (ReadRegistryDword(registry, key, kRebootValue, &reboot)) {
             gApp.resetOnReboot = reboot;
             gApp.resetOnRebootApplied = reboot;
         }
 
         // The limits belong to one board kind; another kind starts from its table row.
         uint32_t device = kNoStoredDevice;
-        ReadRegistryDword(registry, key, "Device", &device);
+        ReadRegistryDword(registry, key, kDeviceValue, &device);
         if (device == static_cast<uint32_t>(gApp.boardKind)) {
-            TakeStoredLimits(registry, key, "GFX Min", "GFX Max", &gApp.gfx);
-            TakeStoredLimits(registry, key, "MEM Min", "MEM Max", &gApp.mem);
+            TakeStoredLimits(registry, key, kGfxMinValue, kGfxMaxValue, &gApp.gfx);
+            TakeStoredLimits(registry, key, kMemMinValue, kMemMaxValue, &gApp.mem);
             if (applyStored) {
-                ReadRegistryDword(registry, key, "Gracie", &storedGfx);
-                ReadRegistryDword(registry, key, "George", &storedMem);
+                ReadRegistryDword(registry, key, kGfxBootValue, &storedGfx);
+                ReadRegistryDword(registry, key, kMemBootValue, &storedMem);
             }
         }
         registry->Close(key);
@@ -156,12 +156,12 @@ int SaveSettings()
     RegKey key;
     if (!registry->Create(kSettingsKey, &key))
         return 1;
-    registry->SetDword(key, "Device", static_cast<uint32_t>(gApp.boardKind));
-    registry->SetDword(key, "Reboot", gApp.resetOnReboot);
-    registry->SetDword(key, "GFX Min", gApp.gfx.min);
-    registry->SetDword(key, "GFX Max", gApp.gfx.max);
-    registry->SetDword(key, "MEM Min", gApp.mem.min);
-    registry->SetDword(key, "MEM Max", gApp.mem.max);
+    registry->SetDword(key, kDeviceValue, static_cast<uint32_t>(gApp.boardKind));
+    registry->SetDword(key, kRebootValue, gApp.resetOnReboot);
+    registry->SetDword(key, kGfxMinValue, gApp.gfx.min);
+    registry->SetDword(key, kGfxMaxValue, gApp.gfx.max);
+    registry->SetDword(key, kMemMinValue, gApp.mem.min);
+    registry->SetDword(key, kMemMaxValue, gApp.mem.max);
     registry->Close(key);
     if (gApp.resetOnReboot != 0)
         ForgetBootClocks();

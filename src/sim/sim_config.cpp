@@ -2,25 +2,13 @@
 
 #include <string.h>
 
-#include "board/board_kind.h"
+#include "platform/text.h"
+#include "sim/sim_boards.h"
 #include "sim/sim_pc.h"
 
 namespace {
 
 // ---- Default PLL words -------------------------------------------------
-
-struct BoardClocks {
-    BoardKind kind;
-    uint32_t gfxMHz;
-    uint32_t memMHz;
-};
-
-// The boards' default clocks.
-const BoardClocks kDefaultClocks[] = {
-    {BoardKind::TNT, 90, 110},       {BoardKind::TNT2, 125, 150},      {BoardKind::UltraTNT2, 150, 183},
-    {BoardKind::Vanta, 100, 125},    {BoardKind::TNT2Value, 125, 150}, {BoardKind::Gravenor, 120, 166},
-    {BoardKind::GravenorPro, 120, 150},
-};
 
 struct KnownWord {
     uint32_t mhz;
@@ -39,18 +27,6 @@ const KnownWord kKnownWords[] = {
     {166, false, 0x00003A05, 0x00007B0A}, {183, false, 0x00007309, 0x00007A09},
     {300, false, 0x00001501, 0x00005904}, {332, false, 0x00005D04, 0x00003102},
 };
-
-const BoardClocks& DefaultClocksOf(uint16_t deviceId)
-{
-    BoardKind kind = BoardKindFromDeviceId(deviceId);
-    if (kind == BoardKind::None)
-        kind = BoardKind::TNT2;
-    for (const BoardClocks& row : kDefaultClocks) {
-        if (row.kind == kind)
-            return row;
-    }
-    return kDefaultClocks[1];
-}
 
 // ---- Text helpers ------------------------------------------------------
 
@@ -97,22 +73,6 @@ int ParseHexWord(const char* text, uint32_t* value)
         return 0;
     memcpy(prefixed + 2, text, length + 1);
     return ParseUnsigned(prefixed, value);
-}
-
-int ParseDeviceId(const char* text, uint16_t* deviceId)
-{
-    uint32_t number;
-    if (ParseUnsigned(text, &number)) {
-        if (number > 0xFFFF)
-            return 0;
-        *deviceId = static_cast<uint16_t>(number);
-        return 1;
-    }
-    BoardKind kind = ParseBoardKind(text);
-    if (kind == BoardKind::None)
-        return 0;
-    *deviceId = DeviceIdOfBoardKind(kind);
-    return 1;
 }
 
 int ParseSlot(const char* text, uint32_t* bus, uint32_t* device)
@@ -173,12 +133,12 @@ int ApplyValue(int key, const char* value, SimConfig* config)
     int choice;
     switch (key) {
     case kBoard:
-        return ParseDeviceId(value, &config->board.deviceId);
+        return SimParseDeviceId(value, &config->board.deviceId);
     case kSlot:
         return ParseSlot(value, &config->board.bus, &config->board.device);
     case kBoard2:
         config->hasBoard2 = true;
-        return ParseDeviceId(value, &config->board2.deviceId);
+        return SimParseDeviceId(value, &config->board2.deviceId);
     case kSlot2:
         return ParseSlot(value, &config->board2.bus, &config->board2.device);
     case kMech:
@@ -329,7 +289,7 @@ const SimBoardPlace& SimDetectedBoard(const SimConfig& config)
     for (const SimBoardPlace* place : candidates) {
         if (!place || !Reachable(*place, config.mechanism))
             continue;
-        if (BoardKindFromDeviceId(place->deviceId) == BoardKind::None)
+        if (!SimBoardModelOf(place->deviceId))
             continue;
         if (!best || SlotOf(*place) < SlotOf(*best))
             best = place;
@@ -339,33 +299,17 @@ const SimBoardPlace& SimDetectedBoard(const SimConfig& config)
 
 uint32_t SimChipIdentification(uint16_t deviceId)
 {
-    // NV4/NV5: architecture 4 in bits 12-15, revision in bits 16-23 (major 0
-    // is the TNT, 1 and 2 the TNT2 family), foundry in bits 28-31. NV10: the
-    // chip number 0x10 in bits 20-27, the low bits of the device ID in bits
-    // 16-19, the stepping in bits 0-7. One plausible revision per kind.
-    switch (BoardKindFromDeviceId(deviceId)) {
-    case BoardKind::TNT:
-        return 0x20044000u;
-    case BoardKind::Vanta:
-    case BoardKind::TNT2Value:
-        return 0x20154000u;
-    case BoardKind::Gravenor:
-        return 0x010000A1u;
-    case BoardKind::GravenorPro:
-        return 0x010100A1u;
-    default:
-        return 0x20114000u;  // TNT2 and Ultra TNT2
-    }
+    return SimBoardModelOrTnt2(deviceId).identification;
 }
 
 uint32_t SimDefaultPllWord(uint16_t deviceId, bool crystal14, bool ddr, uint32_t domain)
 {
-    const BoardClocks& clocks = DefaultClocksOf(deviceId);
-    uint32_t mhz = domain == 1 ? clocks.memMHz : clocks.gfxMHz;
+    const SimBoardModel& board = SimBoardModelOrTnt2(deviceId);
+    uint32_t mhz = domain == 1 ? board.memMHz : board.gfxMHz;
     // The memory PLL of a DDR GeForce 256 runs at twice the memory clock.
-    if (domain == 1 && ddr && (clocks.kind == BoardKind::Gravenor || clocks.kind == BoardKind::GravenorPro))
+    if (domain == 1 && ddr && board.family == SimChipFamily::GeForce256)
         mhz *= 2;
-    bool floatSearch = clocks.kind == BoardKind::TNT;
+    bool floatSearch = board.family == SimChipFamily::RivaTnt;
     for (const KnownWord& known : kKnownWords) {
         if (known.mhz == mhz && known.floatSearch == floatSearch)
             return crystal14 ? known.word14 : known.word13;
@@ -377,13 +321,13 @@ uint32_t SimVideoMemoryMiB(const SimConfig& config)
 {
     if (config.vramMiB)
         return config.vramMiB;
-    const BoardKind kind = DefaultClocksOf(SimDetectedBoard(config).deviceId).kind;
-    return kind == BoardKind::Gravenor || kind == BoardKind::GravenorPro ? 32 : 16;
+    const SimChipFamily family = SimBoardModelOrTnt2(SimDetectedBoard(config).deviceId).family;
+    return family == SimChipFamily::GeForce256 ? 32 : 16;
 }
 
 SimVideoBlocksLimits SimVideoBlocksLimitsOf(const SimConfig& config)
 {
-    const BoardClocks& clocks = DefaultClocksOf(SimDetectedBoard(config).deviceId);
+    const SimBoardModel& clocks = SimBoardModelOrTnt2(SimDetectedBoard(config).deviceId);
     SimVideoBlocksLimits limits;
     limits.memOkMHz = config.memOkMHz ? config.memOkMHz : clocks.memMHz * 6 / 5;
     limits.gfxOkMHz = config.gfxOkMHz ? config.gfxOkMHz : clocks.gfxMHz * 6 / 5;
@@ -402,9 +346,9 @@ void ApplySimConfig(SimPc* pc, const SimConfig& config)
     bus.SetMechanism(config.mechanism);
     bus.RemoveAllDevices();
     // Register apertures are 16 MiB aligned, memory space, not prefetchable.
-    bus.AddDevice(config.board.bus, config.board.device, kNvidiaVendorId, config.board.deviceId, 0xE6000000u);
+    bus.AddDevice(config.board.bus, config.board.device, kSimNvidiaVendorId, config.board.deviceId, 0xE6000000u);
     if (config.hasBoard2)
-        bus.AddDevice(config.board2.bus, config.board2.device, kNvidiaVendorId, config.board2.deviceId, 0xDE000000u);
+        bus.AddDevice(config.board2.bus, config.board2.device, kSimNvidiaVendorId, config.board2.deviceId, 0xDE000000u);
     // The rest of a typical AGP machine; a board placed there takes precedence.
     bus.AddDevice(0, 0, 0x8086, 0x7190, 0xE0000008u, kPciClassHostBridge);
     bus.AddDevice(0, 1, 0x8086, 0x7191, 0, kPciClassPciBridge);
@@ -421,19 +365,11 @@ void ApplySimConfig(SimPc* pc, const SimConfig& config)
                                                    : SimDefaultPllWord(detected.deviceId, config.crystal14,
                                                                        config.ddr, 1));
 
-    // The memory size where the chip's family keeps it: a size code in bits
-    // 1:0 on the TNT family, MiB in bits 31:20 on the GeForce 256.
-    const uint32_t vram = SimVideoMemoryMiB(config);
-    const BoardKind kind = DefaultClocksOf(detected.deviceId).kind;
-    if (kind == BoardKind::Gravenor || kind == BoardKind::GravenorPro) {
-        chip.Poke32(kGeForceMemorySizeOffset, vram << 20);
-    } else {
-        const uint32_t code = vram == 32 ? 0 : vram == 4 ? 1 : vram == 8 ? 2 : 3;
-        chip.Poke32(kTntMemorySizeOffset, code);
-    }
-    pc->videoBlocks.SetBoard(kind);
+    const SimChipFamily family = SimBoardModelOrTnt2(detected.deviceId).family;
+    chip.SetVideoMemoryMiB(family, SimVideoMemoryMiB(config));
+    pc->videoBlocks.SetBoard(family);
     pc->videoBlocks.SetLimits(SimVideoBlocksLimitsOf(config));
-    pc->render.SetBoard(kind);
+    pc->render.SetBoard(family);
     pc->render.SetLimits(SimVideoBlocksLimitsOf(config));
     pc->render.SetAvailable(config.d3d);
 

@@ -2,7 +2,7 @@
 // The simulated PC's set-up as velkor-sim.exe reads it from VELKOR_SIM:
 // space-separated key=value pairs, every one optional.
 //
-//   board=KIND     BoardKind name (any case) or PCI device ID ("0x0028", "40");
+//   board=KIND     board kind name (any case, sim_boards.cpp) or PCI device ID ("0x0028", "40");
 //                  an unlisted device ID makes an unsupported NVIDIA device. TNT2.
 //   slot=BUS:DEV   where the board sits (bus 0-255, device 0-31). 1:0.
 //   board2=KIND    a second NVIDIA device; slot2=BUS:DEV places it (2:0).

@@ -1,7 +1,5 @@
 #include "sim/sim_pc.h"
 
-#include "sim/sim_config.h"
-
 SimPc::SimPc(uint8_t* chipStorage)
     : ticks(&trace),
       chip(chipStorage, &trace),
@@ -28,9 +26,4 @@ SimPc::SimPc(uint8_t* chipStorage)
     platform.videoBlocks = &videoBlocks;
     platform.render = &render;
     return platform;
-}
-
-void SimPc::Configure(const SimConfig& config)
-{
-    ApplySimConfig(this, config);
 }

@@ -1,14 +1,15 @@
 #pragma once
 // The simulated PC: a PCI bus with the board, the chip's registers, the
 // kernel driver, the operating system's answers, the display and time, all
-// recording into one trace. Tests and velkor-sim.exe plug it into
-// gApp.platform; the registry is left to the caller.
+// recording into one trace. ApplySimConfig (sim_config.h) sets it up; tests
+// and velkor-sim.exe plug it into gApp.platform; the registry is left to the
+// caller.
 //
 // The object is large (the trace holds thousands of entries): allocate it on
 // the heap or as a static, never on a small stack.
 #include <stdint.h>
 
-#include "app_state.h"
+#include "platform/platform.h"
 #include "sim/sim_chip.h"
 #include "sim/sim_display.h"
 #include "sim/sim_driver.h"
@@ -19,8 +20,6 @@
 #include "sim/sim_video_blocks.h"
 #include "sim/sim_ticks.h"
 #include "sim/sim_trace.h"
-
-struct SimConfig;
 
 class SimPc {
 public:
@@ -34,9 +33,6 @@ public:
     // Ports, driver, DPMI mapping, system, display, ticks, test memory and
     // 3D render of this PC; registry null.
     ::Platform Platform();
-
-    // Sets up the bus, chip and driver as the configuration says.
-    void Configure(const SimConfig& config);
 
     SimTrace trace;  // first: every part below records into it
     SimTicks ticks;

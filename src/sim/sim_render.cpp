@@ -63,7 +63,7 @@ uint32_t SimRender::Open(char* why, uint32_t whySize)
 
 bool SimRender::Lost()
 {
-    const bool geforce = kind_ == BoardKind::Gravenor || kind_ == BoardKind::GravenorPro;
+    const bool geforce = family_ == SimChipFamily::GeForce256;
     if (geforce && pllWords_.Changed(*chip_))
         lost_ = true;
     return lost_;

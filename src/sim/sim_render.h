@@ -24,7 +24,7 @@ public:
 
     // false: the machine has no DirectX 6 (Open says so).
     void SetAvailable(bool available) { available_ = available; }
-    void SetBoard(BoardKind kind) { kind_ = kind; }
+    void SetBoard(SimChipFamily family) { family_ = family; }
     void SetLimits(const SimVideoBlocksLimits& limits);
 
     uint32_t Open(char* why, uint32_t whySize) override;
@@ -44,7 +44,7 @@ private:
 
     SimChip* chip_;
     SimVideoBlocks* machine_;
-    BoardKind kind_ = BoardKind::TNT2;
+    SimChipFamily family_ = SimChipFamily::RivaTnt2;
     bool available_ = true;
     bool open_ = false;
     bool lost_ = false;

@@ -2,9 +2,6 @@
 
 #include <string.h>
 
-#include "board/video_memory.h"
-#include "clock/pll_model.h"
-
 namespace {
 
 const double kWordsPerMiB = 262144.0;
@@ -14,6 +11,12 @@ const double kWordsPerMiB = 262144.0;
 const uint32_t kConstantWeight = 1;
 const uint32_t kMaxWeight = 32 * 16 + kConstantWeight;
 const double kRandomDataWeight = 16.0 * 16 + kConstantWeight;
+
+// Whether a clock reads as more than `limitMHz` in whole MHz, halves going up.
+bool AboveWholeMHz(double mhz, uint32_t limitMHz)
+{
+    return mhz >= limitMHz + 0.5;
+}
 
 uint32_t BitCount(uint32_t x)
 {
@@ -57,24 +60,18 @@ double SimVideoBlocks::ErrorsPerMiB(double excessMHz)
 
 double SimVideoBlocks::MemoryMHz() const
 {
-    const double crystal = (chip_->Peek32(kStrapOffset) & kStrapCrystal14MHz) ? kCrystal14MHz : kCrystal13MHz;
-    double mhz = PllWordToMHz(chip_->Peek32(kMemPllOffset), crystal);
-    const bool geforce = kind_ == BoardKind::Gravenor || kind_ == BoardKind::GravenorPro;
-    if (geforce && (chip_->Storage()[kMemConfigOffset] & kMemConfigDdr))
-        mhz *= 0.5;
-    return mhz;
+    return chip_->MemoryMHz(family_);
 }
 
 double SimVideoBlocks::GraphicsMHz() const
 {
-    const double crystal = (chip_->Peek32(kStrapOffset) & kStrapCrystal14MHz) ? kCrystal14MHz : kCrystal13MHz;
-    return PllWordToMHz(chip_->Peek32(kGfxPllOffset), crystal);
+    return chip_->GraphicsMHz();
 }
 
 uint32_t SimVideoBlocks::Open(char* why, uint32_t whySize)
 {
     Close();
-    const uint32_t mib = ReadVideoMemoryMiB(kind_, chip_);
+    const uint32_t mib = chip_->VideoMemoryMiB(family_);
     if (mib == 0) {
         SimSayWhy(why, whySize, "the board has no video memory of its own");
         return 0;
@@ -108,7 +105,7 @@ void SimVideoBlocks::Close()
 bool SimVideoBlocks::Stopped()
 {
     if (!hung_ &&
-        (ToWholeMHz(MemoryMHz()) > limits_.memHangMHz || ToWholeMHz(GraphicsMHz()) > limits_.gfxHangMHz)) {
+        (AboveWholeMHz(MemoryMHz(), limits_.memHangMHz) || AboveWholeMHz(GraphicsMHz(), limits_.gfxHangMHz))) {
         hung_ = true;
         if (hangHook_)
             hangHook_(hangContext_);
@@ -121,9 +118,7 @@ bool SimVideoBlocks::Usable(VideoBlocksResult* result)
     *result = VideoBlocksResult::Failed;
     if (blockCount_ == 0 || Stopped())
         return false;
-    const bool geforce = kind_ == BoardKind::Gravenor || kind_ == BoardKind::GravenorPro;
-    if (geforce && !lost_ &&
-        pllWords_.Changed(*chip_)) {
+    if (family_ == SimChipFamily::GeForce256 && !lost_ && pllWords_.Changed(*chip_)) {
         lost_ = true;
         // What the blocks held is gone with them.
         memset(BlockWords(0), 0xFF, blockCount_ * kBlockBytes);

@@ -5,7 +5,7 @@
 // Layout: the visible screen (1024 x 768 at 32 bits, 3 MiB) at the bottom,
 // the chip's instance memory in the top 1 MiB; the 1 MiB blocks between them
 // are what the test gets (none on a 4 MiB board). The size is what the chip's
-// memory configuration register reports, read at Open.
+// memory configuration register reports (SimChip::VideoMemoryMiB), read at Open.
 //
 // Errors: above the memory clock `memOkMHz` words written err at a rate that
 // rises with the cube of the excess (0.75 words per MiB of random data 1 MHz
@@ -22,7 +22,6 @@
 // display mode reset after each clock write does on the real board.
 #include <stdint.h>
 
-#include "app_state.h"
 #include "platform/video_blocks.h"
 #include "sim/sim_chip.h"
 #include "sim/sim_faults.h"
@@ -53,7 +52,7 @@ public:
     // a copy of what it held at the last Unlock, to find what was written).
     // Owned by the caller; without it Open finds no video memory.
     void SetStorage(uint32_t* words, uint32_t capacityBytes);
-    void SetBoard(BoardKind kind) { kind_ = kind; }
+    void SetBoard(SimChipFamily family) { family_ = family; }
     void SetLimits(const SimVideoBlocksLimits& limits);
     void SetHangHook(SimHangHook hook, void* context);
     bool Hung() const { return hung_; }
@@ -86,7 +85,7 @@ private:
     uint32_t* BlockWords(uint32_t block) const { return memory_ + (kScreenBytes + block * kBlockBytes) / 4; }
 
     SimChip* chip_;
-    BoardKind kind_ = BoardKind::TNT2;
+    SimChipFamily family_ = SimChipFamily::RivaTnt2;
     uint32_t* memory_ = nullptr;
     uint32_t* written_ = nullptr;  // what the memory held at the last Settle
     uint32_t capacityBytes_ = 0;

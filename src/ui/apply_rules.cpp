@@ -1,8 +1,8 @@
 #include "ui/apply_rules.h"
 
 #include "app_state.h"
+#include "board/chip_registers.h"
 #include "clock/clock_programming.h"
-#include "clock/pll_model.h"
 #include "settings/boot_store.h"
 #include "settings/settings_store.h"
 

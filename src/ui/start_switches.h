@@ -1,6 +1,6 @@
 #pragma once
-// The command line of the utility: the text after the program name, and the
-// start switches that text may begin with.
+// The start switches that the utility's command line tail (CommandLineTail())
+// may begin with.
 #include <stdint.h>
 
 enum class StartSwitch : uint32_t {
@@ -8,12 +8,6 @@ enum class StartSwitch : uint32_t {
     Hidden,        // "-q", "/q": start in the tray
     HiddenStored,  // "-s", "/s": start in the tray and set the kept boot clocks again
 };
-
-// The tail of a full command line (GetCommandLineA()): what follows the
-// program name, which ends at its closing quote when it begins with one and
-// at the first blank or control character otherwise, with the blanks and
-// control characters behind it skipped. Never null; "" when there is no tail.
-const char* CommandLineTail(const char* commandLine);
 
 // Only the first two characters of the whole tail count, in any case: there
 // is no splitting into words, so "/quiet" is "/q" and "x /q" is nothing.

@@ -15,7 +15,7 @@
 
 #include "app_state.h"
 #include "board/board_kind.h"
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 #include "clock/pll_search.h"
 #include "sim/sim_config.h"
 #include "sim/sim_pc.h"
@@ -726,7 +726,7 @@ bool Chip::Prepare(const std::string& simConfig, uint32_t gfxMHz, uint32_t memMH
     if (!ParseSimConfig(simConfig.c_str(), &config, error, sizeof(error)))
         return false;
     std::unique_ptr<SimPc> pc(new SimPc(base_));  // large: never on the stack
-    pc->Configure(config);
+    ApplySimConfig(pc.get(), config);
     int kind = static_cast<int>(BoardKindFromDeviceId(SimDetectedBoard(config).deviceId));
     if (gfxMHz)
         Write32(kGfxPllRegister, WordFor(gfxMHz, kGfxDomain, kind));

@@ -8,7 +8,7 @@
 #include "board/board_detect.h"
 #include "board/board_kind.h"
 #include "clock/clock_programming.h"
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 #include "counting_registry.h"
 #include "registry_under_test.h"
 #include "board/board_table.h"

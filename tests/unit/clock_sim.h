@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app_state.h"
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 #include "sim/sim_chip.h"
 #include "sim/sim_display.h"
 #include "sim/sim_ticks.h"

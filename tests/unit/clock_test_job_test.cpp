@@ -8,7 +8,7 @@
 #include <string>
 
 #include "board/board_detect.h"
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 #include "clock/pll_search.h"
 #include "clock_test/job.h"
 #include "counting_registry.h"

@@ -2,7 +2,8 @@
 
 #include <math.h>
 
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
+#include "clock/pll_search.h"
 #include "clock_sim.h"
 
 namespace {
@@ -101,6 +102,10 @@ TEST(PllReadout, DdrHalvesOnlyTheGeForceMemoryClock)
         EXPECT_EQ(c.memMHz, ReadMemClock());
         EXPECT_EQ(c.configReads, sim.CountOf(SimEvent::RegisterRead8));
         EXPECT_EQ(c.ddrBit && c.configReads == 1, IsDdrMemory());
+        // The unrounded readout that the clock test and the calculator use.
+        const double exact = PllWordToMHz(0x00001501, kCrystal14MHz);
+        EXPECT_EQ(exact, PllWordClockMHz(0x00001501, kGfxDomain));
+        EXPECT_EQ(c.ddrBit && c.configReads == 1 ? exact * 0.5 : exact, PllWordClockMHz(0x00001501, kMemDomain));
     }
 }
 
@@ -154,14 +159,22 @@ TEST(PllModel, WholeMHzRoundsHalvesUp)
 
 // Every PLL field combination with both crystals: no word whose M is 0 reads
 // as a clock an apply would program, and the DDR readout is the half of the
-// plain one rounded the same way. Runs under the sanitizers in the native build.
+// plain one rounded the same way. The simulated chip's own decode, which the
+// clock test's simulated faults go by, agrees to the last bit. Runs under the
+// sanitizers in the native build.
 TEST(PllModel, EveryWordReadsSafely)
 {
     for (int crystal = 0; crystal < 2; ++crystal) {
         const double x = crystal ? kCrystal14MHz : kCrystal13MHz;
+        ClockSim sim(BoardKind::GravenorPro, crystal != 0, true);
         for (uint32_t word = 0; word < 0x80000; ++word) {
             const double f = PllWordToMHz(word, x);
             const uint32_t whole = ToWholeMHz(f);
+            sim.chip.Poke32(kGfxPllRegister, word);
+            sim.chip.Poke32(kMemPllRegister, word);
+            ASSERT_EQ(f, sim.chip.GraphicsMHz()) << std::hex << word;
+            ASSERT_EQ(f * 0.5, sim.chip.MemoryMHz(SimChipFamily::GeForce256)) << std::hex << word;
+            ASSERT_EQ(f, sim.chip.MemoryMHz(SimChipFamily::RivaTnt2)) << std::hex << word;
             if ((word & kPllMMask) == 0) {
                 ASSERT_EQ(0u, whole) << std::hex << word;
                 continue;

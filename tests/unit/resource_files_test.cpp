@@ -353,7 +353,7 @@ protected:
         const std::string cmd = windres + " -O res \"" + (ResFolder() / "velkor.rc").string() + "\" \"" +
                                 out.string() + "\" 2>&1";
         if (system((windres + " --version >/dev/null 2>&1").c_str()) != 0) {
-            skipReason_ = windres + " is not available";
+            missing_ = windres + " is not available (Debian package binutils-mingw-w64-i686)";
             return;
         }
         compileStatus_ = system(cmd.c_str());
@@ -377,7 +377,7 @@ protected:
 
     void SetUp() override
     {
-        if (!skipReason_.empty()) GTEST_SKIP() << skipReason_;
+        if (!missing_.empty()) FAIL() << missing_;
         ASSERT_EQ(0, compileStatus_) << "res/velkor.rc does not compile";
     }
 
@@ -390,7 +390,7 @@ protected:
     }
 
 private:
-    static inline std::string skipReason_;
+    static inline std::string missing_;
     static inline int compileStatus_ = -1;
     static inline std::vector<Resource> resources_;
 };

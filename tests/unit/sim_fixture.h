@@ -19,7 +19,7 @@ class SimPcTest : public ::testing::Test {
 protected:
     SimPcTest() : chipStorage(kRegisterWindowBytes, 0), pc(new SimPc(chipStorage.data()))
     {
-        pc->Configure(SimConfig());
+        ApplySimConfig(pc.get(), SimConfig());
         FreshApp();
     }
     ~SimPcTest() override { gApp = AppState(); }
@@ -39,7 +39,7 @@ protected:
         SimConfig config;
         char error[128];
         ASSERT_TRUE(ParseSimConfig(text, &config, error, sizeof(error))) << error;
-        pc->Configure(config);
+        ApplySimConfig(pc.get(), config);
         pc->trace.Clear();
     }
 

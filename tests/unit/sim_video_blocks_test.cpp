@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "board/video_memory.h"
+#include "board/chip_registers.h"
 #include "clock_test/engine.h"
 #include "sim_fixture.h"
 
@@ -84,8 +84,10 @@ TEST_F(SimVideoBlocksTest, SizeFromTheChipBlocksOffTheScreenAndTheTop)
     }
     pc->chip.Poke32(0x100000, 0x103);  // a part that shares system memory
     EXPECT_EQ(0u, ReadVideoMemoryMiB(BoardKind::TNT2, &pc->chip));
+    EXPECT_EQ(0u, pc->chip.VideoMemoryMiB(SimChipFamily::RivaTnt2));
     pc->chip.Poke32(0x10020C, 64u << 20 | 0xFFFFF);
     EXPECT_EQ(64u, ReadVideoMemoryMiB(BoardKind::Gravenor, &pc->chip));
+    EXPECT_EQ(64u, pc->chip.VideoMemoryMiB(SimChipFamily::GeForce256));
 }
 
 // The TNT2's memory runs at 149.8 MHz: errors rise steeply above memok=, far

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "runtime/command_line.h"
 #include "ui/start_switches.h"
 
 namespace {

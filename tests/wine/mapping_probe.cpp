@@ -21,6 +21,7 @@
 #include "platform/win32/win32_guard_frame.h"
 
 #include "platform/dpmi_mapping.h"
+#include "board/chip_registers.h"
 #include "board/register_mapping.h"
 
 namespace {

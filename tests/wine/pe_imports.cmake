@@ -9,13 +9,11 @@ set(VELKOR_INSTRUCTION_CHECK ${CMAKE_SOURCE_DIR}/tools/check_pe_instructions.py)
 set(VELKOR_WIN95_IMPORTS ${CMAKE_SOURCE_DIR}/tools/win95-imports.txt)
 
 foreach(program Velkor velkor-sim Arbolt arbolt-sim)
-  if(TARGET ${program})
-    string(TOLOWER ${program} name)
-    add_test(NAME pe_imports_${name}
-      COMMAND ${VELKOR_PYTHON3} ${VELKOR_PE_CHECK} --allow ${VELKOR_WIN95_IMPORTS} --gui $<TARGET_FILE:${program}>)
-    add_test(NAME pe_instructions_${name}
-      COMMAND ${VELKOR_PYTHON3} ${VELKOR_INSTRUCTION_CHECK} $<TARGET_FILE:${program}>)
-  endif()
+  string(TOLOWER ${program} name)
+  add_test(NAME pe_imports_${name}
+    COMMAND ${VELKOR_PYTHON3} ${VELKOR_PE_CHECK} --allow ${VELKOR_WIN95_IMPORTS} --gui $<TARGET_FILE:${program}>)
+  add_test(NAME pe_instructions_${name}
+    COMMAND ${VELKOR_PYTHON3} ${VELKOR_INSTRUCTION_CHECK} $<TARGET_FILE:${program}>)
 endforeach()
 
 # The checkers themselves, on a program that breaks every rule they know.

@@ -12,7 +12,7 @@
 
 #include "app_state.h"
 #include "board/board_kind.h"
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 #include "clock/pll_search.h"
 #include "sim/sim_chip.h"
 
@@ -168,9 +168,7 @@ int main(int argc, char** argv)
         } else {
             chip.Poke32(pllRegister, word);
             const uint32_t readback = options.domain == kMemDomain ? ReadMemClock() : ReadGfxClock();
-            double exact = PllWordToMHz(word, ReadCrystalMHz());
-            if (options.domain == kMemDomain && IsDdrMemory())
-                exact *= 0.5;
+            const double exact = PllWordClockMHz(word, options.domain);
             const PllCoefficients c = SplitPllWord(word);
             std::printf("%u 0x%08X %u M=%d N=%d P=%d %.6f\n", target, word, readback, c.m, c.n, c.p, exact);
         }

@@ -1,7 +1,7 @@
 #pragma once
 // The Win32 implementations of the platform seams, as Velkor.exe uses them.
-// velkor-sim.exe uses these too, except for the ports, the kernel driver and
-// the physical memory mapping.
+// velkor-sim.exe and arbolt-sim.exe use them too, except for the seams that
+// reach the board, which sim/win32/sim_machine.cpp takes from the simulated PC.
 #include <windows.h>
 
 // <windows.h> maps GetSystemDirectory to GetSystemDirectoryA, which would

@@ -71,7 +71,7 @@ SimMachineSetup InstallSimMachine(char* problem, int problemSize)
     uint32_t kept[kConfiguredCount];
     for (int i = 0; i < kConfiguredCount; ++i)
         kept[i] = pc.chip.Peek32(kConfiguredRegisters[i]);
-    pc.Configure(config);
+    ApplySimConfig(&pc, config);
     if (!created) {
         for (int i = 0; i < kConfiguredCount; ++i)
             pc.chip.Poke32(kConfiguredRegisters[i], kept[i]);

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
+#include "runtime/command_line.h"
 #include "settings/boot_restore.h"
-#include "ui/start_switches.h"
 #include "ui/win32/double_precision.h"
 #include "ui/win32/arbolt_commands.h"
 

@@ -7,6 +7,7 @@
 
 #include "../res/resource.h"
 #include "board/board_detect.h"
+#include "runtime/command_line.h"
 #include "settings/settings_store.h"
 #include "ui/start_switches.h"
 #include "ui/win32/double_precision.h"

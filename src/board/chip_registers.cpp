@@ -1,8 +1,11 @@
-#include "clock/pll_model.h"
+#include "board/chip_registers.h"
 
 #include <math.h>
 
-#include "app_state.h"
+bool IsGeForce(BoardKind kind)
+{
+    return kind == BoardKind::Gravenor || kind == BoardKind::GravenorPro;
+}
 
 PllCoefficients SplitPllWord(uint32_t word)
 {
@@ -47,32 +50,41 @@ double ReadCrystalMHz()
 
 bool IsDdrMemory()
 {
-    if (gApp.boardKind != BoardKind::Gravenor && gApp.boardKind != BoardKind::GravenorPro)
+    if (!IsGeForce(gApp.boardKind))
         return false;
     return (gApp.registers->Read8(kMemConfigRegister) & kMemConfigDdr) != 0;
+}
+
+double PllWordClockMHz(uint32_t word, uint32_t domain)
+{
+    double mhz = PllWordToMHz(word, ReadCrystalMHz());
+    if (domain == kMemDomain && IsDdrMemory())
+        mhz *= 0.5;
+    return mhz;
 }
 
 uint32_t ReadGfxClock()
 {
     const uint32_t word = gApp.registers->Read32(kGfxPllRegister);
-    return ToWholeMHz(PllWordToMHz(word, ReadCrystalMHz()));
+    return ToWholeMHz(PllWordClockMHz(word, kGfxDomain));
 }
 
 uint32_t ReadMemClock()
 {
     const uint32_t word = gApp.registers->Read32(kMemPllRegister);
-    double mhz = PllWordToMHz(word, ReadCrystalMHz());
-    if (IsDdrMemory())
-        mhz *= 0.5;
-    return ToWholeMHz(mhz);
+    return ToWholeMHz(PllWordClockMHz(word, kMemDomain));
 }
 
-void SetPllSearchLimits(int32_t method)
+uint32_t ReadVideoMemoryMiB(BoardKind kind, RegisterWindow* registers)
 {
-    PllSearchLimits& limits = gApp.pllLimits;
-    limits.minReferenceMHz = 1.0;
-    limits.maxReferenceMHz = 3;
-    limits.minVcoMHz = 128.0;
-    limits.maxVcoMHz = 300;
-    limits.firstP = (method == kPllMethodOther) ? 0 : 1;
+    if (!registers)
+        return 0;
+    if (IsGeForce(kind))
+        return registers->Read32(kGeForceMemorySizeRegister) >> kGeForceMemorySizeShift;
+    const uint32_t k = static_cast<uint32_t>(kind);
+    if (k < static_cast<uint32_t>(BoardKind::TNT) || k > static_cast<uint32_t>(BoardKind::TNT2Value))
+        return 0;
+    static const uint32_t kSizes[4] = {32, 4, 8, 16};
+    const uint32_t config = registers->Read32(kTntMemoryRegister);
+    return (config & kTntSharedMemory) ? 0 : kSizes[config & 3];
 }
