@@ -368,22 +368,17 @@ void OnSliceTimer()
 
 // ---- The chart -------------------------------------------------------------
 
-// A legend line, then columns of equal width, at least a dozen to the chart;
-// a clean clock a low green column, a failing one red and the taller the
-// more errors (by their number of binary digits); the confirmation framed.
-// The clock runs upwards in each column, so forty columns still show theirs.
-void DrawChart(const DRAWITEMSTRUCT* item)
+// The white ground, its frame and the two-line legend; what is left for the
+// columns.
+RECT DrawChartGround(HDC dc, RECT area)
 {
-    HDC dc = item->hDC;
-    RECT area = item->rcItem;
     HBRUSH background = CreateSolidBrush(kChartBackground);
     FillRect(dc, &area, background);
     DeleteObject(background);
     FrameRect(dc, &area, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
     InflateRect(&area, -2, -2);
 
-    SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, dialog.legendFont);
+    SelectObject(dc, dialog.legendFont);
     SetTextColor(dc, kChartText);
     RECT legend = area;
     legend.bottom = legend.top + 2 * kLegendPixels + 2;
@@ -391,7 +386,15 @@ void DrawChart(const DRAWITEMSTRUCT* item)
               "Framed: the long confirmation run.",
               -1, &legend, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_END_ELLIPSIS);
     area.top = legend.bottom + 1;
+    return area;
+}
 
+// Columns of equal width, at least a dozen to the chart; a clean clock a low
+// green column, a failing one red and the taller the more errors (by their
+// number of binary digits); the confirmation framed. The clock runs upwards
+// in each column, so forty columns still show theirs.
+void DrawColumns(HDC dc, const RECT& area)
+{
     const ClockTestJob& job = dialog.job;
     const uint32_t slots = job.columnCount > 12 ? job.columnCount : 12;
     const int width = (area.right - area.left) / static_cast<int>(slots);
@@ -415,9 +418,17 @@ void DrawChart(const DRAWITEMSTRUCT* item)
         wsprintfA(label, "%u", column.mhz);
         TextOutA(dc, bar.left + (bar.right - bar.left - kLabelPixels) / 2, bar.bottom - 2, label, lstrlenA(label));
     }
-    SelectObject(dc, oldFont);
     DeleteObject(clean);
     DeleteObject(failing);
+}
+
+void DrawChart(const DRAWITEMSTRUCT* item)
+{
+    HDC dc = item->hDC;
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ oldFont = SelectObject(dc, dialog.legendFont);
+    DrawColumns(dc, DrawChartGround(dc, item->rcItem));
+    SelectObject(dc, oldFont);
 }
 
 HFONT ChartFont(int pixels, int tenthsOfDegrees)
