@@ -136,7 +136,7 @@ void SimRender::Rasterise(const SceneVertex* triangle)
         top = p.y < top ? p.y : top;
         bottom = p.y > bottom ? p.y : bottom;
     }
-    const uint32_t fog = Channel(v[0].specular, 24), spec = v[0].specular;
+    const uint32_t fog = Channel(v[0].specular, 24), specularColour = v[0].specular;
     const uint32_t a = static_cast<uint32_t>(area);
     Edge rows[3] = {Edge(v[1], v[2], left, top), Edge(v[2], v[0], left, top), Edge(v[0], v[1], left, top)};
     for (int32_t y = top; y <= bottom; ++y) {
@@ -161,7 +161,8 @@ void SimRender::Rasterise(const SceneVertex* triangle)
                     for (uint32_t shift = 0; shift < 24; shift += 8) {
                         const uint32_t d = Blend3(Channel(v[0].diffuse, shift), Channel(v[1].diffuse, shift),
                                                   Channel(v[2].diffuse, shift), w, a);
-                        uint32_t c = Channel(t0, shift) * Channel(t1, shift) / 255 * d / 255 + Channel(spec, shift);
+                        uint32_t c =
+                            Channel(t0, shift) * Channel(t1, shift) / 255 * d / 255 + Channel(specularColour, shift);
                         c = c > 255 ? 255 : c;
                         c = (c * fog + Channel(kSceneFogColour, shift) * (255 - fog)) / 255;
                         c = (c * alpha + Channel(frame_[at], shift) * (255 - alpha)) / 255;
